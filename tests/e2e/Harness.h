@@ -1,0 +1,213 @@
+// Runs the real game binary headless in a temporary working directory and
+// reads back what it left: the state dumps, the side-effect log, screenshots
+// and files such as config.dat. Shared by every end-to-end test.
+//
+//   e2e::GameRun run;                      // fresh dir, data/ and sound/ linked
+//   run.Script("1 key down Down\n2 key up Down\n");
+//   run.DumpAt(10);
+//   auto result = run.Run(10);             // --headless --ticks 10 ...
+//   EXPECT_EQ(result.exitCode, 0);
+//   EXPECT_EQ(run.State(10)["MenuScreen"], 1);
+//   EXPECT_TRUE(run.LogHas("0 music play 1"));
+#pragma once
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+extern char** environ;
+
+namespace e2e {
+
+inline std::string GameBinary() {
+    return std::string(BRINEHOLD_GAME_DIR) + "/brinehold";
+}
+
+struct RunResult {
+    int exitCode = -1; // -1: killed by a signal or by the time limit
+    bool timedOut = false;
+    std::string out; // standard output
+    std::string err; // standard error
+};
+
+inline std::string ReadWholeFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Runs `args` (args[0] is the program) in `workdir` with stdout and stderr
+// captured; kills it after `timeoutSeconds`.
+inline RunResult RunProcess(const std::vector<std::string>& args,
+                            const std::filesystem::path& workdir, int timeoutSeconds = 60) {
+    RunResult result;
+    const auto outPath = workdir / ".stdout";
+    const auto errPath = workdir / ".stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addchdir_np(&actions, workdir.c_str());
+    std::vector<char*> argv;
+    for (const auto& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        throw std::runtime_error("cannot start " + args[0]);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    int status = 0;
+    for (;;) {
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) {
+            break;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            result.timedOut = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (!result.timedOut && WIFEXITED(status)) {
+        result.exitCode = WEXITSTATUS(status);
+    }
+    result.out = ReadWholeFile(outPath);
+    result.err = ReadWholeFile(errPath);
+    return result;
+}
+
+// One temporary working directory and the runs of the game in it.
+class GameRun {
+public:
+    GameRun() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "brinehold-e2e-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("cannot make a temporary directory");
+        }
+        dir_ = pattern;
+        const std::filesystem::path game(BRINEHOLD_GAME_DIR);
+        for (const char* sub : {"data", "sound"}) {
+            std::filesystem::create_directory_symlink(game / sub, dir_ / sub);
+        }
+    }
+    ~GameRun() {
+        std::error_code ignored;
+        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+        std::filesystem::remove_all(dir_, ignored);
+    }
+    GameRun(const GameRun&) = delete;
+    GameRun& operator=(const GameRun&) = delete;
+
+    const std::filesystem::path& Dir() const { return dir_; }
+    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+    bool Exists(const std::string& name) const { return std::filesystem::exists(dir_ / name); }
+    std::string ReadFile(const std::string& name) const { return ReadWholeFile(dir_ / name); }
+    void WriteFile(const std::string& name, const std::string& bytes) const {
+        std::filesystem::create_directories((dir_ / name).parent_path());
+        std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    }
+
+    // The script of the next runs (empty: no --script).
+    void Script(const std::string& text) { script_ = text; }
+    // Asks the next runs for a state dump / screenshot after tick T.
+    void DumpAt(int tick) { dumps_.push_back(tick); }
+    void ScreenshotAt(int tick) { shots_.push_back(tick); }
+    std::string StatePath(int tick) const {
+        return PathOf("state-" + std::to_string(tick) + ".json");
+    }
+    std::string ScreenshotPath(int tick) const {
+        return PathOf("shot-" + std::to_string(tick) + ".png");
+    }
+
+    // Runs `brinehold --headless --workdir DIR --seed 1 --ticks N --log log.txt`
+    // with the script, dumps and screenshots asked for, then `extra`.
+    RunResult Run(int ticks, const std::vector<std::string>& extra = {}, int timeoutSeconds = 60) {
+        std::vector<std::string> args = {
+            GameBinary(), "--headless", "--workdir",           dir_.string(), "--seed",
+            "1",          "--ticks",    std::to_string(ticks), "--log",       PathOf("log.txt")};
+        if (!script_.empty()) {
+            WriteFile("script.txt", script_);
+            args.insert(args.end(), {"--script", PathOf("script.txt")});
+        }
+        for (int t : dumps_) {
+            args.insert(args.end(), {"--dump-state", std::to_string(t) + ":" + StatePath(t)});
+        }
+        for (int t : shots_) {
+            args.insert(args.end(), {"--screenshot", std::to_string(t) + ":" + ScreenshotPath(t)});
+        }
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunProcess(args, dir_, timeoutSeconds);
+    }
+    // Runs the binary with exactly `args` (without the program name) in DIR.
+    RunResult RunRaw(const std::vector<std::string>& args, int timeoutSeconds = 60) const {
+        std::vector<std::string> all = {GameBinary()};
+        all.insert(all.end(), args.begin(), args.end());
+        return RunProcess(all, dir_, timeoutSeconds);
+    }
+
+    // The state dumped after tick T by the last run.
+    nlohmann::json State(int tick) const {
+        return nlohmann::json::parse(ReadWholeFile(StatePath(tick)));
+    }
+    // The log of the last run, one entry per line.
+    std::vector<std::string> Log() const {
+        std::vector<std::string> lines;
+        std::istringstream in(ReadFile("log.txt"));
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+    bool LogHas(const std::string& line) const {
+        for (const auto& l : Log()) {
+            if (l == line) {
+                return true;
+            }
+        }
+        return false;
+    }
+    // Lines whose text after the tick starts with `event` (e.g. "save ").
+    std::vector<std::string> LogEvents(const std::string& event) const {
+        std::vector<std::string> found;
+        for (const auto& l : Log()) {
+            const auto space = l.find(' ');
+            if (space != std::string::npos && l.compare(space + 1, event.size(), event) == 0) {
+                found.push_back(l);
+            }
+        }
+        return found;
+    }
+
+private:
+    std::filesystem::path dir_;
+    std::string script_;
+    std::vector<int> dumps_;
+    std::vector<int> shots_;
+};
+
+} // namespace e2e
