@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/Platform.h"
 
@@ -12,29 +13,55 @@ class TStream;
 class TDIB {
 public:
     TDIB();
-    TDIB(const TDIB& other);             // shares the pixels until one side changes
+    TDIB(const TDIB& other); // shares the pixels until one side changes
     TDIB& operator=(const TDIB& other);
+    TDIB(TDIB&& other) noexcept;
+    TDIB& operator=(TDIB&& other) noexcept;
     ~TDIB();
+
+    // A 24-bit picture from 0x00RRGGBB pixels, top row first (for tests and
+    // tools). Throws EDIBError when the pixel count is not width x height or
+    // the size is out of range.
+    static TDIB FromPixels(int width, int height, const std::vector<std::uint32_t>& pixels);
 
     int Width() const;
     int Height() const;
     int BitCount() const;
-    bool Empty() const;  // size 0
+    // 0 none, 1 RLE8 or 2 RLE4 while still encoded, 3 bit fields (16, 32 bits).
+    int Compression() const;
+    // Channel widths of 16-bit pictures (5-5-5 or 5-6-5); 8-8-8 otherwise.
+    int RedBits() const;
+    int GreenBits() const;
+    int BlueBits() const;
+    bool Empty() const; // size 0
+
+    // The colour table: 2^BitCount entries 0x00RRGGBB for 8 bits or less,
+    // empty above.
+    std::vector<std::uint32_t> ColorTable() const;
 
     // Reads the stored layout from the stream's position and replaces the
-    // bitmap; on failure throws and keeps the previous bitmap.
+    // bitmap; on failure throws (EDIBError, EStreamError) and keeps the
+    // previous bitmap.
     void ReadBitmapData(TStream& stream);
+
+    // Decodes RLE data now (it is otherwise decoded on first use). Damaged
+    // RLE data never fails: what cannot be placed is dropped.
+    void ExpandImage();
 
     // Copies the rectangle (x, y, width, height) of the picture into `target`
     // as 0x00RRGGBB, the picture's top row onto the target's top row. Expands
     // RLE data on first use. Pixels outside the picture are left untouched.
     void CopyBlock(int x, int y, int width, int height, platform::PixelView target);
 
-    struct Shared;  // the reference-counted in-memory bitmap
+    // The whole picture as 0x00RRGGBB, top row first.
+    std::vector<std::uint32_t> Pixels();
+
+    struct Shared; // the reference-counted in-memory bitmap
 private:
     std::shared_ptr<Shared> image_;
 };
 
 // A stored colour (RGB as 0x00BBGGRR, or a system colour 0xFF0000nn) as the
-// 32-bit surface pixel 0x00RRGGBB it becomes.
+// 32-bit surface pixel 0x00RRGGBB it becomes. System colours take the
+// desktop's standard colour of that number.
 std::uint32_t ColorToSurfacePixel(std::uint32_t color);

@@ -1,0 +1,11 @@
+// Game paths such as "data\\menu.dxg": relative to the working directory,
+// '\' read as '/', and each component matched without regard to case.
+#pragma once
+
+#include <string>
+
+// The existing file or folder that `path` names, matching every component
+// case-insensitively (an exact match wins). When some component has no match,
+// returns the path with '\' turned into '/' and the rest unchanged, so that
+// opening it fails with the usual message.
+std::string ResolveGamePath(const std::string& path);
