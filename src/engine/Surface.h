@@ -1,0 +1,159 @@
+// Software surfaces of the display: 32-bit 0x00RRGGBB pixels, the colour-keyed
+// block draw with its clipping rules, and the canvas that writes text and
+// rectangles on a surface.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/Geometry.h"
+#include "platform/Platform.h"
+
+class TDIB;
+class TDirectDrawSurface;
+
+// A colour as the game states it: 0x00BBGGRR, or a system colour 0xFF0000nn.
+using TColor = std::uint32_t;
+
+constexpr TColor RGBColor(int red, int green, int blue) {
+    return static_cast<TColor>((red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16));
+}
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clRed = 0x0000FF;
+
+// The surface pixel (0x00RRGGBB) of a colour; system colours take the
+// desktop's current value of that number.
+std::uint32_t ColorToPixel(TColor color);
+
+enum TBrushStyle { bsSolid, bsClear };
+enum TPenStyle { psSolid, psClear };
+
+struct TFontStyles {
+    bool Bold = false;
+    bool Italic = false;
+    bool operator==(const TFontStyles&) const = default;
+};
+
+struct TFont {
+    std::string Name = "MS Sans Serif"; // cp1251; resolved by the font rasterizer
+    int Size = 8;                       // Windows points at 96 dpi
+    TColor Color = clBlack;
+    TFontStyles Style;
+};
+
+struct TBrush {
+    TBrushStyle Style = bsSolid;
+    TColor Color = clWhite;
+};
+
+struct TPen {
+    TPenStyle Style = psSolid;
+    TColor Color = clBlack;
+    int Width = 1;
+};
+
+// The drawing context of one surface. Texts are code page 1251 and are drawn
+// by the rasterizer the shell installs; with none installed, text draws
+// nothing and measures 0. Everything is clipped to the surface.
+class TCanvas {
+public:
+    explicit TCanvas(TDirectDrawSurface& surface) : surface_(surface) {}
+    TCanvas(const TCanvas&) = delete;
+    TCanvas& operator=(const TCanvas&) = delete;
+
+    TFont Font;
+    TBrush Brush;
+    TPen Pen;
+
+    // (X, Y) is the top-left of the text cell. With a solid brush the cell is
+    // filled with the brush colour first.
+    void TextOut(int X, int Y, std::string_view Text);
+    int TextWidth(std::string_view Text);
+    int TextHeight(std::string_view Text);
+    // Outline with the pen (left/top inclusive, right/bottom exclusive, a wider
+    // pen centred on that outline); the inside is filled by a solid brush.
+    void Rectangle(int X1, int Y1, int X2, int Y2);
+    void FillRect(const TRect& rect); // with the brush colour, whatever its style
+    // Gives the drawing context back; drawing again takes it anew.
+    void Release() { handleTaken_ = false; }
+    bool HandleTaken() const { return handleTaken_; }
+
+    static void SetFontRasterizer(platform::IFontRasterizer* rasterizer);
+    static platform::IFontRasterizer* FontRasterizer();
+
+private:
+    platform::TextStyle Style() const;
+    TDirectDrawSurface& surface_;
+    bool handleTaken_ = false;
+};
+
+// One surface. A colour-keyed surface keeps, per row, the runs of pixels that
+// are not the key; they are rebuilt after any write through Pixels()/View(),
+// so keyed draws copy only opaque runs and never test pixels one by one.
+class TDirectDrawSurface {
+public:
+    TDirectDrawSurface();
+    TDirectDrawSurface(int width, int height);
+    ~TDirectDrawSurface();
+    TDirectDrawSurface(const TDirectDrawSurface&) = delete;
+    TDirectDrawSurface& operator=(const TDirectDrawSurface&) = delete;
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    TRect ClientRect() const { return TRect{0, 0, width_, height_}; }
+
+    // Resizes; every pixel becomes 0. Negative sizes count as 0.
+    void SetSize(int width, int height);
+
+    // Writable access to the pixels (row-major, pitch = Width()).
+    std::uint32_t* Pixels();
+    const std::uint32_t* Pixels() const { return pixels_.data(); }
+    platform::PixelView View();
+    std::uint32_t Pixel(int x, int y) const; // 0 outside
+    void SetPixel(int x, int y, std::uint32_t pixel);
+
+    // Fills the whole surface with a surface pixel value (0x00RRGGBB).
+    void Fill(std::uint32_t pixel);
+
+    // The canvas, created on first use; it lives as long as the surface.
+    TCanvas& Canvas();
+
+    // The source colour key used when this surface is drawn with Transparent.
+    void SetTransparentColor(std::uint32_t pixel);
+    std::uint32_t TransparentColor() const { return key_; }
+
+    // Copies SrcRect of Source to (X, Y) on this surface, leaving out the key
+    // colour of Source when Transparent is set. Nothing happens when Source is
+    // null or lost, this surface is lost, or X / Y lie beyond the right /
+    // bottom edge. Both rectangles are clipped against both surfaces.
+    void Draw(int X, int Y, const TRect& SrcRect, const TDirectDrawSurface* Source,
+              bool Transparent);
+
+    // Lost surfaces (a mode switch took the display memory): drawing onto or
+    // from them does nothing until Restore.
+    bool IsLost() const { return lost_; }
+    void MarkLost() { lost_ = true; }
+    bool Restore();
+
+    // Builds the keyed runs now rather than on the next keyed draw.
+    void PrepareKeyedRuns() const;
+
+private:
+    struct Runs;
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint32_t> pixels_;
+    std::uint32_t key_ = 0;
+    bool lost_ = false;
+    std::unique_ptr<TCanvas> canvas_;
+    mutable std::unique_ptr<Runs> runs_; // null while stale
+};
+
+// Sizes `surface` to `rect` and copies that rectangle of `dib` onto it.
+void CopyBlockToSurface(TDirectDrawSurface& surface, TDIB& dib, const TRect& rect);
+// The pixel value `color` becomes on `surface` (the colour key of an item).
+std::uint32_t SurfaceColorOf(const TDirectDrawSurface& surface, TColor color);
