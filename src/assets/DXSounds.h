@@ -5,26 +5,28 @@
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "assets/Errors.h"
+#include "assets/Wave.h"
 #include "platform/Audio.h"
 
 // Failures of the sound output. EDirectSoundError (and its buffer sub-kind)
 // are swallowed by an automatic start-up; the others propagate.
-class EDXSoundError : public std::runtime_error {
-    using std::runtime_error::runtime_error;
+class EDXSoundError : public EAssetError {
+    using EAssetError::EAssetError;
 };
-class EDirectSoundError : public std::runtime_error {
-    using std::runtime_error::runtime_error;
+class EDirectSoundError : public EAssetError {
+    using EAssetError::EAssetError;
 };
 class EDirectSoundBufferError : public EDirectSoundError {
     using EDirectSoundError::EDirectSoundError;
 };
-class EWaveCollectionError : public std::runtime_error {
-    using std::runtime_error::runtime_error;
+// "Wave '%s' not found".
+class EWaveCollectionError : public EAssetError {
+    using EAssetError::EAssetError;
 };
 
 // What a client of the sound component is told.
@@ -85,13 +87,6 @@ private:
     std::vector<IDXSoundClient*> clients_;
 };
 
-// A wave as the sound archive holds it: the format record taken whole and
-// the sample bytes.
-struct TWaveData {
-    std::vector<std::uint8_t> format;
-    std::vector<std::uint8_t> data;
-};
-
 class TWaveCollection;
 
 // One effect: its name, playing settings, wave and buffers.
@@ -103,7 +98,7 @@ public:
     TWaveCollectionItem& operator=(const TWaveCollectionItem&) = delete;
 
     std::string Name;
-    TWaveData Wave;
+    TWave Wave;
     // 0 frequency: the wave's own rate; 0 pan: centre; 0 volume: full level.
     std::int32_t Frequency = 0;
     std::int32_t Pan = 0;

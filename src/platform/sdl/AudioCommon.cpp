@@ -1,0 +1,200 @@
+#include "platform/sdl/AudioCommon.h"
+
+#include <libopenmpt/libopenmpt.hpp>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace platform::audio {
+
+namespace {
+
+constexpr std::uint16_t kFormatPcm = 1;
+constexpr std::uint16_t kFormatFloat = 3;
+constexpr std::uint16_t kFormatExtensible = 0xFFFE;
+// The fixed tail of the KSDATAFORMAT_SUBTYPE GUIDs after their format tag.
+constexpr std::uint8_t kSubtypeTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                           0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+// Songs kept besides the one playing.
+constexpr std::size_t kSongsKept = 4;
+
+std::uint16_t Read16(std::span<const std::uint8_t> bytes, std::size_t at) {
+    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+
+std::uint32_t Read32(std::span<const std::uint8_t> bytes, std::size_t at) {
+    return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
+           static_cast<std::uint32_t>(bytes[at + 2]) << 16 |
+           static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+} // namespace
+
+std::optional<WaveFormatInfo> ParseWaveFormat(std::span<const std::uint8_t> format,
+                                              std::string& error) {
+    if (format.size() < 16) {
+        error = "wave format record of " + std::to_string(format.size()) + " bytes";
+        return std::nullopt;
+    }
+    std::uint16_t tag = Read16(format, 0);
+    const int channels = Read16(format, 2);
+    const std::uint32_t rate = Read32(format, 4);
+    const int blockAlign = Read16(format, 12);
+    const int bits = Read16(format, 14);
+    if (tag == kFormatExtensible) {
+        // cbSize, valid bits, channel mask, then the sub-format GUID.
+        if (format.size() < 40 || Read16(format, 16) < 22 ||
+            !std::equal(std::begin(kSubtypeTail), std::end(kSubtypeTail), format.begin() + 26)) {
+            error = "unsupported extensible wave format";
+            return std::nullopt;
+        }
+        tag = Read16(format, 24);
+    }
+    if (tag != kFormatPcm && tag != kFormatFloat) {
+        error = "unsupported wave format tag " + std::to_string(tag);
+        return std::nullopt;
+    }
+    if (channels < 1 || channels > 8) {
+        error = "unsupported channel count " + std::to_string(channels);
+        return std::nullopt;
+    }
+    if (rate < 1000 || rate > 384000) {
+        error = "unsupported sample rate " + std::to_string(rate);
+        return std::nullopt;
+    }
+    if (blockAlign % channels != 0 || blockAlign / channels < 1 || blockAlign / channels > 4 ||
+        bits < 1 || bits > blockAlign / channels * 8) {
+        error = "inconsistent wave format (block " + std::to_string(blockAlign) + ", " +
+                std::to_string(bits) + " bits)";
+        return std::nullopt;
+    }
+    WaveFormatInfo info;
+    info.channels = channels;
+    info.rate = static_cast<int>(rate);
+    info.blockAlign = blockAlign;
+    info.bytesPerSample = blockAlign / channels;
+    if (tag == kFormatFloat) {
+        if (info.bytesPerSample != 4) {
+            error = "unsupported float wave format of " + std::to_string(bits) + " bits";
+            return std::nullopt;
+        }
+        info.sample = SampleType::F32;
+    } else {
+        // The container decides; fewer valid bits sit in its upper part.
+        static constexpr SampleType kByContainer[] = {SampleType::U8, SampleType::S16,
+                                                      SampleType::S24, SampleType::S32};
+        info.sample = kByContainer[info.bytesPerSample - 1];
+    }
+    return info;
+}
+
+std::vector<float> DecodeSamples(const WaveFormatInfo& info, std::span<const std::uint8_t> data) {
+    const std::size_t frames = data.size() / static_cast<std::size_t>(info.blockAlign);
+    const std::size_t count = frames * static_cast<std::size_t>(info.channels);
+    std::vector<float> out(count);
+    const std::uint8_t* p = data.data();
+    for (std::size_t i = 0; i < count; ++i, p += info.bytesPerSample) {
+        switch (info.sample) {
+        case SampleType::U8:
+            out[i] = (static_cast<int>(p[0]) - 128) / 128.0f;
+            break;
+        case SampleType::S16:
+            out[i] = static_cast<std::int16_t>(p[0] | p[1] << 8) / 32768.0f;
+            break;
+        case SampleType::S24: {
+            const std::uint32_t u = static_cast<std::uint32_t>(p[0]) << 8 |
+                                    static_cast<std::uint32_t>(p[1]) << 16 |
+                                    static_cast<std::uint32_t>(p[2]) << 24;
+            out[i] = static_cast<float>(static_cast<std::int32_t>(u) / 2147483648.0);
+            break;
+        }
+        case SampleType::S32: {
+            const std::uint32_t u =
+                static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+                static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+            out[i] = static_cast<float>(static_cast<std::int32_t>(u) / 2147483648.0);
+            break;
+        }
+        case SampleType::F32: {
+            float f;
+            std::memcpy(&f, p, 4);
+            // NaNs and wild values of a damaged file must not reach the mixer.
+            out[i] = f == f ? std::clamp(f, -1.0f, 1.0f) : 0.0f;
+            break;
+        }
+        }
+    }
+    return out;
+}
+
+SongLibrary::SongLibrary() = default;
+SongLibrary::~SongLibrary() = default;
+
+std::uint32_t SongLibrary::Load(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return 0;
+    }
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                    std::istreambuf_iterator<char>());
+    if (file.bad() || bytes.empty()) {
+        return 0;
+    }
+    std::unique_ptr<openmpt::module> player;
+    try {
+        std::ostringstream log; // libopenmpt's chatter is not ours to print
+        player = std::make_unique<openmpt::module>(bytes, log);
+    } catch (const std::exception&) {
+        return 0;
+    }
+    player->set_repeat_count(-1);
+    const std::uint32_t id = nextId_++;
+    if (nextId_ == 0) {
+        nextId_ = 1;
+    }
+    songs_[id] = Entry{std::move(bytes), std::move(player)};
+    loadOrder_.push_back(id);
+    Trim();
+    return id;
+}
+
+bool SongLibrary::Contains(std::uint32_t song) const {
+    return songs_.contains(song);
+}
+
+std::unique_ptr<openmpt::module> SongLibrary::StartPlayer(std::uint32_t song) {
+    auto it = songs_.find(song);
+    if (it == songs_.end()) {
+        return nullptr;
+    }
+    if (it->second.firstPlayer) {
+        return std::move(it->second.firstPlayer);
+    }
+    try {
+        std::ostringstream log;
+        auto player = std::make_unique<openmpt::module>(it->second.bytes, log);
+        player->set_repeat_count(-1);
+        return player;
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+void SongLibrary::SetPlaying(std::uint32_t song) {
+    playing_ = song;
+    Trim();
+}
+
+void SongLibrary::Trim() {
+    while (loadOrder_.size() > kSongsKept) {
+        auto oldest = std::find_if(loadOrder_.begin(), loadOrder_.end(),
+                                   [this](std::uint32_t id) { return id != playing_; });
+        songs_.erase(*oldest);
+        loadOrder_.erase(oldest);
+    }
+}
+
+} // namespace platform::audio

@@ -1,0 +1,70 @@
+// Pieces both audio outputs share (the SDL mixer and the silent sink): the
+// reading of a wave format record and the library of loaded songs. No SDL.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace openmpt {
+class module;
+}
+
+namespace platform::audio {
+
+enum class SampleType { U8, S16, S24, S32, F32 };
+
+struct WaveFormatInfo {
+    SampleType sample = SampleType::S16;
+    int channels = 0;
+    int rate = 0;
+    int blockAlign = 0;     // bytes per sample frame as stored
+    int bytesPerSample = 0; // container size of one sample
+};
+
+// Reads a WAVEFORMATEX (or WAVEFORMATEXTENSIBLE) record. Returns nothing
+// with `error` set for formats the outputs cannot play.
+std::optional<WaveFormatInfo> ParseWaveFormat(std::span<const std::uint8_t> format,
+                                              std::string& error);
+
+// Converts whole sample frames to interleaved floats in -1..1; 24-bit and
+// 32-bit PCM keep their precision as far as a float allows.
+std::vector<float> DecodeSamples(const WaveFormatInfo& info, std::span<const std::uint8_t> data);
+
+// Modules loaded by LoadSong. A song's file bytes are kept so that every
+// Play starts a fresh player at the very beginning. Only the last few songs
+// loaded and the one playing are kept: the game loads a module again at
+// every activation and never frees one.
+class SongLibrary {
+public:
+    SongLibrary();
+    ~SongLibrary();
+
+    // Returns 0 for a missing file or one libopenmpt cannot read.
+    std::uint32_t Load(const std::string& path);
+    bool Contains(std::uint32_t song) const;
+    // A new player of the song at its beginning, set to loop for ever, or
+    // nullptr for unknown ids.
+    std::unique_ptr<openmpt::module> StartPlayer(std::uint32_t song);
+    // Keeps `song` from being forgotten while it plays (0: none).
+    void SetPlaying(std::uint32_t song);
+
+private:
+    struct Entry {
+        std::vector<std::uint8_t> bytes;
+        std::unique_ptr<openmpt::module> firstPlayer; // made while checking the file
+    };
+    void Trim();
+
+    std::unordered_map<std::uint32_t, Entry> songs_;
+    std::deque<std::uint32_t> loadOrder_;
+    std::uint32_t nextId_ = 1;
+    std::uint32_t playing_ = 0;
+};
+
+} // namespace platform::audio
