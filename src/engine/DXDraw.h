@@ -174,6 +174,7 @@ private:
     bool initializing_ = false; // an initialisation has started
     bool surfaceInitialized_ = false;
     bool busy_ = false;
+    bool initializingNow_ = false; // inside the notifications of Initialize
     bool flipDriver_ = false;
     bool windowCached_ = false;
 };

@@ -78,6 +78,7 @@ private:
 
     TPictureCollection& collection_;
     std::string name_;
+    std::string lowerName_;
     TColor transparentColor_ = clBlack;
     int index_ = 0;
     bool initialized_ = false;

@@ -1,0 +1,349 @@
+#include "engine/Surface.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "assets/DIB.h"
+
+std::uint32_t ColorToPixel(TColor color) {
+    if ((color & 0xFF000000u) != 0) {
+        return ColorToSurfacePixel(color);
+    }
+    return ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
+}
+
+// ----------------------------------------------------------------- TCanvas
+
+namespace {
+
+platform::IFontRasterizer*& RasterizerSlot() {
+    static platform::IFontRasterizer* rasterizer = nullptr;
+    return rasterizer;
+}
+
+} // namespace
+
+void TCanvas::SetFontRasterizer(platform::IFontRasterizer* rasterizer) {
+    RasterizerSlot() = rasterizer;
+}
+
+platform::IFontRasterizer* TCanvas::FontRasterizer() {
+    return RasterizerSlot();
+}
+
+platform::TextStyle TCanvas::Style() const {
+    platform::TextStyle style;
+    style.fontName = Font.Name;
+    style.sizePoints = Font.Size;
+    style.bold = Font.Style.Bold;
+    style.italic = Font.Style.Italic;
+    style.color = ColorToPixel(Font.Color);
+    return style;
+}
+
+void TCanvas::TextOut(int X, int Y, std::string_view Text) {
+    handleTaken_ = true;
+    platform::IFontRasterizer* rasterizer = FontRasterizer();
+    if (rasterizer == nullptr || Text.empty()) {
+        return;
+    }
+    const platform::TextStyle style = Style();
+    if (Brush.Style == bsSolid) {
+        FillRect(
+            Bounds(X, Y, rasterizer->TextWidth(Text, style), rasterizer->TextHeight(Text, style)));
+    }
+    rasterizer->DrawText(surface_.View(), X, Y, Text, style);
+}
+
+int TCanvas::TextWidth(std::string_view Text) {
+    handleTaken_ = true;
+    platform::IFontRasterizer* rasterizer = FontRasterizer();
+    return rasterizer != nullptr ? rasterizer->TextWidth(Text, Style()) : 0;
+}
+
+int TCanvas::TextHeight(std::string_view Text) {
+    handleTaken_ = true;
+    platform::IFontRasterizer* rasterizer = FontRasterizer();
+    return rasterizer != nullptr ? rasterizer->TextHeight(Text, Style()) : 0;
+}
+
+void TCanvas::FillRect(const TRect& rect) {
+    handleTaken_ = true;
+    const TRect clipped{std::max(rect.Left, 0), std::max(rect.Top, 0),
+                        std::min(rect.Right, surface_.Width()),
+                        std::min(rect.Bottom, surface_.Height())};
+    if (clipped.Empty()) {
+        return;
+    }
+    const std::uint32_t pixel = ColorToPixel(Brush.Color);
+    std::uint32_t* pixels = surface_.Pixels();
+    for (int y = clipped.Top; y < clipped.Bottom; ++y) {
+        std::uint32_t* row = pixels + static_cast<std::ptrdiff_t>(y) * surface_.Width();
+        std::fill(row + clipped.Left, row + clipped.Right, pixel);
+    }
+}
+
+void TCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
+    handleTaken_ = true;
+    if (Brush.Style == bsSolid) {
+        FillRect(TRect{X1, Y1, X2, Y2});
+    }
+    if (Pen.Style == psClear || Pen.Width <= 0 || X2 <= X1 || Y2 <= Y1) {
+        return;
+    }
+    const TBrush brush = Brush;
+    Brush.Color = Pen.Color;
+    // The outline runs through the first and the last pixel of each side; a
+    // wider pen grows to both sides of it.
+    const int w = Pen.Width;
+    const int o = w / 2;
+    const int left = X1 - o;
+    const int right = X2 - 1 - o + w;
+    FillRect(TRect{left, Y1 - o, right, Y1 - o + w});           // top
+    FillRect(TRect{left, Y2 - 1 - o, right, Y2 - 1 - o + w});   // bottom
+    FillRect(TRect{left, Y1 - o, left + w, Y2 - 1 - o + w});    // left
+    FillRect(TRect{X2 - 1 - o, Y1 - o, right, Y2 - 1 - o + w}); // right
+    Brush = brush;
+}
+
+// ------------------------------------------------------ TDirectDrawSurface
+
+// Per row, the runs of pixels that differ from the key: spans[rowStart[y] ..
+// rowStart[y + 1]) in ascending order.
+struct TDirectDrawSurface::Runs {
+    struct Span {
+        std::int32_t start;
+        std::int32_t length;
+    };
+    std::vector<std::uint32_t> rowStart;
+    std::vector<Span> spans;
+};
+
+TDirectDrawSurface::TDirectDrawSurface() = default;
+
+TDirectDrawSurface::TDirectDrawSurface(int width, int height) {
+    SetSize(width, height);
+}
+
+TDirectDrawSurface::~TDirectDrawSurface() = default;
+
+void TDirectDrawSurface::SetSize(int width, int height) {
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
+    if (width_ == 0 || height_ == 0) {
+        width_ = height_ = 0;
+    }
+    pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0);
+    runs_.reset();
+}
+
+std::uint32_t* TDirectDrawSurface::Pixels() {
+    runs_.reset();
+    return pixels_.data();
+}
+
+platform::PixelView TDirectDrawSurface::View() {
+    return platform::PixelView{Pixels(), width_, height_, width_};
+}
+
+std::uint32_t TDirectDrawSurface::Pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) {
+        return 0;
+    }
+    return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                   static_cast<std::size_t>(x)];
+}
+
+void TDirectDrawSurface::SetPixel(int x, int y, std::uint32_t pixel) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) {
+        return;
+    }
+    Pixels()[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+             static_cast<std::size_t>(x)] = pixel;
+}
+
+void TDirectDrawSurface::Fill(std::uint32_t pixel) {
+    if (lost_) {
+        return;
+    }
+    // Row by row with ordinary stores: one large fill would be turned into a
+    // streaming memset that pushes the frame out of the cache just before the
+    // sprites are drawn onto it.
+    std::uint32_t* pixels = Pixels();
+    for (int y = 0; y < height_; ++y) {
+        std::uint32_t* row = pixels + static_cast<std::ptrdiff_t>(y) * width_;
+        if (pixel == 0) {
+            std::memset(row, 0, static_cast<std::size_t>(width_) * sizeof(std::uint32_t));
+        } else {
+            std::fill(row, row + width_, pixel);
+        }
+    }
+}
+
+TCanvas& TDirectDrawSurface::Canvas() {
+    if (!canvas_) {
+        canvas_ = std::make_unique<TCanvas>(*this);
+    }
+    return *canvas_;
+}
+
+void TDirectDrawSurface::SetTransparentColor(std::uint32_t pixel) {
+    if (pixel != key_) {
+        key_ = pixel;
+        runs_.reset();
+    }
+    PrepareKeyedRuns();
+}
+
+bool TDirectDrawSurface::Restore() {
+    lost_ = false;
+    return true;
+}
+
+void TDirectDrawSurface::PrepareKeyedRuns() const {
+    if (runs_) {
+        return;
+    }
+    auto runs = std::make_unique<Runs>();
+    runs->rowStart.reserve(static_cast<std::size_t>(height_) + 1);
+    for (int y = 0; y < height_; ++y) {
+        runs->rowStart.push_back(static_cast<std::uint32_t>(runs->spans.size()));
+        const std::uint32_t* row = pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
+        int x = 0;
+        while (x < width_) {
+            while (x < width_ && row[x] == key_) {
+                ++x;
+            }
+            const int start = x;
+            while (x < width_ && row[x] != key_) {
+                ++x;
+            }
+            if (x > start) {
+                runs->spans.push_back(Runs::Span{start, x - start});
+            }
+        }
+    }
+    runs->rowStart.push_back(static_cast<std::uint32_t>(runs->spans.size()));
+    runs_ = std::move(runs);
+}
+
+namespace {
+
+inline void CopyPixels(std::uint32_t* target, const std::uint32_t* source, int count) {
+    // Short runs (round sprites are mostly short runs) copy faster inline than
+    // through a call.
+    if (count <= 8) {
+        for (int i = 0; i < count; ++i) {
+            target[i] = source[i];
+        }
+    } else {
+        std::memcpy(target, source, static_cast<std::size_t>(count) * sizeof(std::uint32_t));
+    }
+}
+
+} // namespace
+
+void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectDrawSurface* Source,
+                              bool Transparent) {
+    if (Source == nullptr || X > width_ || Y > height_ || lost_ || Source->lost_) {
+        return;
+    }
+    TRect src = SrcRect;
+    TRect dest = Bounds(X, Y, src.Width(), src.Height());
+    // Left and top: first against this surface, then against the source.
+    if (dest.Left < 0) {
+        src.Left -= dest.Left;
+        dest.Left = 0;
+    }
+    if (dest.Top < 0) {
+        src.Top -= dest.Top;
+        dest.Top = 0;
+    }
+    if (src.Left < 0) {
+        dest.Left -= src.Left;
+        src.Left = 0;
+    }
+    if (src.Top < 0) {
+        dest.Top -= src.Top;
+        src.Top = 0;
+    }
+    // Right and bottom, in the same two steps.
+    if (dest.Right > width_) {
+        src.Right -= dest.Right - width_;
+        dest.Right = width_;
+    }
+    if (dest.Bottom > height_) {
+        src.Bottom -= dest.Bottom - height_;
+        dest.Bottom = height_;
+    }
+    if (src.Right > Source->width_) {
+        dest.Right -= src.Right - Source->width_;
+        src.Right = Source->width_;
+    }
+    if (src.Bottom > Source->height_) {
+        dest.Bottom -= src.Bottom - Source->height_;
+        src.Bottom = Source->height_;
+    }
+    if (src.Empty() || dest.Empty()) {
+        return;
+    }
+
+    const int rows = src.Height();
+    const int columns = src.Width();
+    std::uint32_t* target =
+        pixels_.data() + static_cast<std::ptrdiff_t>(dest.Top) * width_ + dest.Left;
+    runs_.reset();
+    const std::uint32_t* source =
+        Source->pixels_.data() + static_cast<std::ptrdiff_t>(src.Top) * Source->width_ + src.Left;
+
+    if (!Transparent) {
+        for (int y = 0; y < rows; ++y) {
+            std::memmove(target, source, static_cast<std::size_t>(columns) * sizeof(std::uint32_t));
+            target += width_;
+            source += Source->width_;
+        }
+        return;
+    }
+
+    Source->PrepareKeyedRuns();
+    const Runs& runs = *Source->runs_;
+    const int left = src.Left;
+    const int right = src.Right;
+    for (int y = 0; y < rows; ++y) {
+        const std::size_t row = static_cast<std::size_t>(src.Top + y);
+        const Runs::Span* span = runs.spans.data() + runs.rowStart[row];
+        const Runs::Span* end = runs.spans.data() + runs.rowStart[row + 1];
+        for (; span != end; ++span) {
+            int start = span->start;
+            if (start >= right) {
+                break;
+            }
+            int stop = start + span->length;
+            if (stop <= left) {
+                continue;
+            }
+            start = std::max(start, left);
+            stop = std::min(stop, right);
+            CopyPixels(target + (start - left), source + (start - left), stop - start);
+        }
+        target += width_;
+        source += Source->width_;
+    }
+}
+
+// ------------------------------------------------------- DIB to surfaces
+
+void CopyBlockToSurface(TDirectDrawSurface& surface, TDIB& dib, const TRect& rect) {
+    surface.SetSize(rect.Width(), rect.Height());
+    if (surface.Width() > 0) {
+        dib.CopyBlock(rect.Left, rect.Top, rect.Width(), rect.Height(), surface.View());
+    }
+}
+
+std::uint32_t SurfaceColorOf(const TDirectDrawSurface& surface, TColor color) {
+    if (surface.Width() == 0) {
+        return 0;
+    }
+    // Our surfaces are all 0x00RRGGBB, the same conversion the pictures get.
+    return ColorToSurfacePixel(color);
+}
