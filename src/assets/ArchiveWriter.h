@@ -3,6 +3,7 @@
 // "TPF0" component stream, items with their properties in the stored order.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -62,5 +63,8 @@ struct DibEncoding {
 // Encodes the pixels (0x00RRGGBB, top row first). Indexed encodings build
 // their colour table from the picture's colours and throw EAssetError when
 // there are more than the bit count can index; 16 bits drop the low bits.
+// The number of distinct colours in `pixels`, counting stops at `limit`.
+std::size_t CountColors(const std::vector<std::uint32_t>& pixels, std::size_t limit);
+
 std::vector<std::uint8_t> EncodeDib(int width, int height, const std::vector<std::uint32_t>& pixels,
                                     const DibEncoding& encoding);
