@@ -356,6 +356,7 @@ void TGamePlay::DXTimer2Timer(int LagCount) {
         }
     }
 
+    form.DrawOnlineOverlays(canvas);
     form.DrawShellGameOverlays(canvas);
 
     if (form.GameState == gsNextLevel) {
@@ -374,7 +375,7 @@ bool TGamePlay::GameFieldExists() const {
     // menus; only trust the handle while the hero is still in the tree.
     const TSpriteEngine& root = mainForm->DXSpriteEngine1->Engine();
     for (int i = 0; i < root.Count(); ++i) {
-        if (root.Items(i) == HeroSprite) {
+        if (dynamic_cast<const THeroSprite*>(root.Items(i)) == HeroSprite) {
             return true;
         }
     }
