@@ -56,6 +56,9 @@ public:
     // The rectangle test of the pointer (edges included).
     bool ItemHit(int screen, int item, int x, int y) const;
 
+    // Shows one picture of each options switch pair as the settings say.
+    void ShowOptionSprites();
+
 private:
     void OpenSubScreen(const char* background);
     void BackToMainMenu();
@@ -65,5 +68,4 @@ private:
     void ExitAction();
     void ClearConfirmAction();
     void ShowHelpPage();
-    void ShowOptionSprites();
 };

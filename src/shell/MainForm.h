@@ -23,29 +23,20 @@
 #include <string>
 #include <string_view>
 
+#include "assets/DXSounds.h"
+#include "engine/DXClass.h"
+#include "engine/DXDraws.h"
+#include "engine/DXInput.h"
+#include "engine/DXSprite.h"
 #include "game/GamePlay.h"
 #include "menus/MenuSystem.h"
 #include "online/OnlineScores.h"
+#include "platform/Audio.h"
+#include "platform/Platform.h"
 #include "shell/Config.h"
 #include "shell/Random.h"
 
-namespace platform {
-class IVideo;
-class IClock;
-class IFontRasterizer;
-class IDesktop;
-} // namespace platform
-
-class TSprite;
-class TDXDraw;
-class TDXSpriteEngine;
-class TDXImageList;
-class TDXTimer;
-class TDXInput;
-class TDXWaveList;
-class TDXSound;
 class THttpClient;
-class TDirectDrawSurface;
 
 // GameState values.
 constexpr std::uint8_t gsMenu = 1;
@@ -85,7 +76,9 @@ enum class TMouseButton { mbLeft, mbRight };
 // The machine the form runs on; all owned by the program entry and alive for
 // the whole run. `Headless` runs log desktop actions instead of doing them.
 struct TFormEnvironment {
+    TApplication* Application = nullptr; // the idle slot and activation
     platform::IVideo* Video = nullptr;
+    platform::IAudio* Audio = nullptr;
     platform::IClock* Clock = nullptr;
     platform::IFontRasterizer* Fonts = nullptr;
     platform::IDesktop* Desktop = nullptr;
@@ -160,6 +153,8 @@ public:
     bool Closed() const { return closed_; }
 
     void ChangeMode();
+    // The player changes the mode (options, Alt+Enter, maximize, caption).
+    void SetWindowed(bool windowed);
     void DXTimer1Timer(int LagCount);
     void DXTimer1Activate();
     void DXTimer1Deactivate();
@@ -205,24 +200,34 @@ public:
 
     // The back buffer (with its Canvas) of the display, or null.
     TDirectDrawSurface* BackBuffer();
+    // Step 9 of the game tick for the shell's states: the exit window over a
+    // game (gsExitAsk) and "ПАУЗА" (gsPaused). Does nothing in other states.
+    void DrawShellGameOverlays(TCanvas& canvas);
+    // Draws `text` (code page 1251) at (x, y) in Arial of `size` and `color`.
+    static void DrawText(TCanvas& canvas, int x, int y, std::string_view text, int size,
+                         TColor color);
+    // Sets the canvas up as both frame loops do: clear brush, plain font,
+    // solid pen, Arial 16 in `color`.
+    static void PrepareCanvas(TCanvas& canvas, TColor color);
 
     const TFormEnvironment& Environment() const { return environment_; }
-    std::uint32_t Tick() const { return tick_; }
-    void SetTick(std::uint32_t tick) { tick_ = tick; }
 
 private:
-    void DrawMenuOverlay();
-    void ApplyModeFromSettings();
+    void DrawMenuOverlay(TCanvas& canvas);
+    void DrawAnswers(TCanvas& canvas, int y);
+    bool InMenuState() const;
+    bool InGameState() const;
+    TShortString10* EditedField();
 
     TFormEnvironment environment_;
     bool closed_ = false;
     bool saveFailureShown_ = false;
-    std::uint32_t tick_ = 0;
-    bool windowPlacementCached_ = false;
+    // --windowed / --fullscreen: while set, saves write the mode the file had.
+    bool forcedMode_ = false;
+    std::uint8_t savedWindowed_ = 1;
 };
 
 extern TmainForm* mainForm;
 
-// The menu text colour and the highlight of answers (0x00RRGGBB).
-constexpr std::uint32_t LightBlue = 0x99CCFF;
-constexpr std::uint32_t HighlightRed = 0xFF0000;
+// The menu text colour; highlighted answers are clRed.
+constexpr TColor LightBlue = RGBColor(153, 204, 255);

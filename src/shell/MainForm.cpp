@@ -1,0 +1,439 @@
+#include "shell/MainForm.h"
+
+#include <chrono>
+#include <exception>
+#include <filesystem>
+
+#include "assets/Music.h"
+#include "assets/Paths.h"
+#include "menus/MenuSprites.h"
+#include "online/HttpClient.h"
+#include "platform/Log.h"
+#include "shell/TextCase.h"
+
+TmainForm* mainForm = nullptr;
+
+namespace {
+
+const char* const ConfigFileName = "config.dat";
+
+std::string Ru(std::string_view utf8) {
+    return platform::Utf8ToCp1251(utf8);
+}
+
+} // namespace
+
+TmainForm::TmainForm(const TFormEnvironment& environment) : environment_(environment) {
+    DXDraw = std::make_unique<TDXDraw>(environment.Video);
+    DXDraw->Display = TDXDrawDisplay{800, 600, 32, true, true, true};
+    DXDraw->SurfaceWidth = 800;
+    DXDraw->SurfaceHeight = 600;
+    DXDraw->SetOptions({doAllowReboot, doWaitVBlank, doCenter, doFlip, doDirectX7Mode, doHardware,
+                        doSelectDriver});
+
+    DXSpriteEngine1 = std::make_unique<TDXSpriteEngine>();
+    DXSpriteEngine1->SetDXDraw(DXDraw.get());
+    DXImageList1 = std::make_unique<TDXImageList>();
+    DXImageList1->SetDXDraw(DXDraw.get());
+
+    DXTimer1 = std::make_unique<TDXTimer>(*environment.Application);
+    DXTimer1->ActiveOnly = true;
+    DXTimer1->SetInterval(16);
+    DXTimer1->SetEnabled(true);
+    DXTimer1->OnTimer = [this](TDXTimer*, int lagCount) { DXTimer1Timer(lagCount); };
+    DXTimer1->OnActivate = [this](TDXTimer*) { DXTimer1Activate(); };
+    DXTimer1->OnDeactivate = [this](TDXTimer*) { DXTimer1Deactivate(); };
+
+    DXTimer2 = std::make_unique<TDXTimer>(*environment.Application);
+    DXTimer2->ActiveOnly = false;
+    DXTimer2->SetInterval(16);
+    DXTimer2->SetEnabled(false);
+    DXTimer2->OnTimer = [this](TDXTimer*, int lagCount) { DXTimer2Timer(lagCount); };
+    DXTimer2->OnActivate = [this](TDXTimer*) { DXTimer2Activate(); };
+    DXTimer2->OnDeactivate = [this](TDXTimer*) { DXTimer2Deactivate(); };
+
+    DXInput1 = std::make_unique<TDXInput>(environment.Video);
+    DXInput1->ActiveOnly = true;
+    DXInput1->Keyboard.Assigns = TKeyboard::FormAssigns();
+
+    HttpClient1 = std::make_unique<THttpClient>();
+
+    DXSound1 = std::make_unique<TDXSound>(environment.Audio);
+    DXWaveList1 = std::make_unique<TDXWaveList>();
+    DXWaveList1->SetDXSound(DXSound1.get());
+    SetMusicOutput(environment.Audio);
+
+    // The end of loading the window's components.
+    DXSound1->Loaded();
+    DXInput1->Initialize();
+    DXTimer1->Loaded();
+    DXTimer2->Loaded();
+}
+
+TmainForm::~TmainForm() {
+    // Timers first, so nothing fires while the rest goes; the sprites before
+    // the images they draw, and both before the display they listen to.
+    DXTimer1.reset();
+    DXTimer2.reset();
+    DXSpriteEngine1.reset();
+    DXImageList1.reset();
+    DXDraw.reset();
+    DXWaveList1.reset();
+    DXSound1.reset();
+    HttpClient1.reset();
+    if (mainForm == this) {
+        mainForm = nullptr;
+    }
+}
+
+void TmainForm::FormCreate() {
+    try {
+        DXWaveList1->Items.LoadFromFile("sound\\gamesound.dxw");
+    } catch (const std::exception& error) {
+        // Without its effects the game is still playable: say so and go on.
+        ShowMessage(error.what());
+    }
+
+    if (environment_.HasSeed) {
+        RandSeed(environment_.RandomSeed);
+    } else {
+        RandSeed(static_cast<std::uint32_t>(
+            std::chrono::steady_clock::now().time_since_epoch().count() ^
+            std::chrono::system_clock::now().time_since_epoch().count()));
+    }
+
+    if (!ReadConfigFile(ConfigFileName, ConfigRecord)) {
+        ConfigRecord = DefaultConfig();
+        SaveConfig();
+    }
+    // A damaged file may hold any byte in a flag; read it as a plain switch.
+    ConfigRecord.Windowed = ConfigRecord.Windowed != 0 ? 1 : 0;
+    ConfigRecord.MusicOn = ConfigRecord.MusicOn != 0 ? 1 : 0;
+    ConfigRecord.SoundOn = ConfigRecord.SoundOn != 0 ? 1 : 0;
+    UpdateBossKeyName();
+
+    if (environment_.ForcedWindowed >= 0) {
+        forcedMode_ = true;
+        savedWindowed_ = ConfigRecord.Windowed;
+        ConfigRecord.Windowed = static_cast<std::uint8_t>(environment_.ForcedWindowed);
+    }
+    ChangeMode();
+
+    DXInput1->Keyboard.Assigns[isButton1][0] = VK_CONTROL;
+
+    DXTimer2->SetEnabled(false);
+    DXTimer1->SetEnabled(true);
+    PauseState = 1;
+    GameState = gsMenu;
+    CreateMenuField();
+}
+
+bool TmainForm::FormClose() {
+    if (!CloseConfirmed) {
+        if (GameState == gsGameOver) {
+            return false;
+        }
+        // A dialog window is open already: it has to be answered first. Opening
+        // the exit window over it would overwrite the saved screen and items,
+        // leaving a screen nobody can leave.
+        if (MenuScreen == 5 || MenuScreen == 6 || MenuScreen == 7) {
+            return false;
+        }
+        SavedState = GameState;
+        SavedScreen = MenuScreen;
+        MenuScreen = 5;
+        Selected = 1;
+        if (ClosingWindow != nullptr) {
+            ClosingWindow->Visible = true;
+        }
+        if (GameState == gsPlaying || GameState == gsHeroDying || GameState == gsLevelBanner ||
+            GameState == gsPaused) {
+            ShowMouseCursor(true);
+            GameState = gsExitAsk;
+        } else if (GameState == gsMenu) {
+            SavedItems = ScreenItems;
+        }
+        CreateExit();
+        return false;
+    }
+    if (GameState == gsExitAsk) {
+        MessageTimer = 1500;
+        GameState = gsGameOver;
+        CloseConfirmed = false;
+        if (ClosingWindow != nullptr) {
+            ClosingWindow->Visible = false;
+        }
+        DestroyMenu();
+        PlayEffect("looser");
+        return false;
+    }
+    return true;
+}
+
+void TmainForm::Close() {
+    if (!closed_ && FormClose()) {
+        closed_ = true;
+    }
+}
+
+void TmainForm::ChangeMode() {
+    const bool windowed = ConfigRecord.Windowed != 0;
+    DXDraw->ChangeDisplayMode(windowed);
+    platform::LogEvent(windowed ? "mode windowed" : "mode fullscreen");
+    if (MenuScreen == 2) {
+        ShowOptionSprites();
+    }
+}
+
+void TmainForm::SetWindowed(bool windowed) {
+    forcedMode_ = false;
+    ConfigRecord.Windowed = windowed ? 1 : 0;
+    ChangeMode();
+}
+
+void TmainForm::PrepareCanvas(TCanvas& canvas, TColor color) {
+    canvas.Brush.Style = bsClear;
+    canvas.Font.Style = TFontStyles{};
+    canvas.Pen.Style = psSolid;
+    canvas.Font.Color = color;
+    canvas.Font.Name = "Arial";
+    canvas.Font.Size = 16;
+}
+
+void TmainForm::DrawText(TCanvas& canvas, int x, int y, std::string_view text, int size,
+                         TColor color) {
+    canvas.Font.Size = size;
+    canvas.Font.Color = color;
+    canvas.TextOut(x, y, text);
+}
+
+TDirectDrawSurface* TmainForm::BackBuffer() {
+    return DXDraw ? DXDraw->Surface() : nullptr;
+}
+
+void TmainForm::DXTimer1Timer(int LagCount) {
+    if (!DXDraw->CanDraw()) {
+        return;
+    }
+    DXInput1->Update();
+    DXSpriteEngine1->Move(LagCount);
+    DXSpriteEngine1->Dead();
+    TDirectDrawSurface* surface = DXDraw->Surface();
+    surface->Fill(0);
+    DXSpriteEngine1->Draw();
+    TCanvas& canvas = surface->Canvas();
+    PrepareCanvas(canvas, LightBlue);
+    DrawMenuOverlay(canvas);
+    canvas.Release();
+    DXDraw->Flip();
+}
+
+void TmainForm::DrawAnswers(TCanvas& canvas, int y) {
+    const TColor yes = Selected == 1 ? clRed : LightBlue;
+    const TColor no = Selected == 1 ? LightBlue : clRed;
+    DrawText(canvas, 360, y, Ru("ДА"), 16, yes);
+    DrawText(canvas, 405, y, "/", 16, LightBlue);
+    DrawText(canvas, 415, y, Ru("НЕТ"), 16, no);
+}
+
+void TmainForm::DrawMenuOverlay(TCanvas& canvas) {
+    switch (MenuScreen) {
+    case 2: {
+        std::string country = " " + UpperCaseCp1251(ConfigRecord.Country.Text());
+        if (EditMode) {
+            ++BlinkCounter;
+            if (BlinkCounter % 32 >= 16) {
+                country += '|';
+            }
+        }
+        DrawText(canvas, 258, 360, country, 16, LightBlue);
+        DrawText(canvas, 195, 410, BossKeyName, 16, LightBlue);
+        if (Selected >= 1 && Selected <= 5) {
+            canvas.Pen.Color = LightBlue;
+            canvas.Pen.Width = 2;
+            canvas.Rectangle(ItemX[2][Selected], ItemY[2][Selected],
+                             ItemX[2][Selected] + ItemW[2][Selected],
+                             ItemY[2][Selected] + ItemH[2][Selected]);
+        }
+        break;
+    }
+    case 3:
+        for (int rank = 1; rank <= 10; ++rank) {
+            const int y = 190 + 25 * rank;
+            const TScoreEntry& entry = ConfigRecord.ScoreTable[rank - 1];
+            DrawText(canvas, 60, y, std::to_string(rank), 16, LightBlue);
+            DrawText(canvas, 130, y, entry.Name.Text(), 16, LightBlue);
+            DrawText(canvas, 340, y, std::to_string(entry.Score), 16, LightBlue);
+        }
+        break;
+    case 5:
+        DrawText(canvas, 200, 165, Ru("ВЫХОД"), 16, LightBlue);
+        DrawText(canvas, 320, 270, Ru("ВЫЙТИ ИЗ ИГРЫ?"), 16, LightBlue);
+        DrawAnswers(canvas, 320);
+        break;
+    case 6:
+        DrawText(canvas, 200, 165, Ru("ОТЧИСТКА РЕКОРДОВ"), 16, LightBlue);
+        DrawText(canvas, 270, 250, Ru("    ВЫ ДЕЙСТВИТЕЛЬНО"), 16, LightBlue);
+        DrawText(canvas, 245, 290, Ru("ХОТИТЕ ОТЧИСТИТЬ РЕКОРДЫ?"), 16, LightBlue);
+        DrawAnswers(canvas, 340);
+        break;
+    case 7:
+        DrawText(canvas, 275, 250, Ru("   Нажмите нужную   "), 22, LightBlue);
+        DrawText(canvas, 310, 280, Ru("     клавишу   "), 22, LightBlue);
+        break;
+    default:
+        break;
+    }
+}
+
+void TmainForm::DrawShellGameOverlays(TCanvas& canvas) {
+    if (GameState == gsExitAsk) {
+        DrawText(canvas, 200, 165, Ru("ВЫХОД"), 16, LightBlue);
+        DrawText(canvas, 320, 270, Ru("ВЫЙТИ ИЗ ИГРЫ?"), 16, LightBlue);
+        DrawAnswers(canvas, 320);
+    } else if (GameState == gsPaused) {
+        DrawText(canvas, 320, 280, Ru("ПАУЗА"), 38, clRed);
+    }
+}
+
+void TmainForm::DXTimer1Activate() {
+    if (GameState == gsMenu && ConfigRecord.MusicOn != 0) {
+        LoadAndPlaySong("sound\\1.xm");
+    }
+}
+
+void TmainForm::DXTimer1Deactivate() {
+    StopSong();
+}
+
+void TmainForm::DXTimer2Activate() {
+    if (GameState == gsPlaying) {
+        ShowMouseCursor(false);
+        SetCursorPos(400, 300);
+    }
+    if (GameState != gsMenu && ConfigRecord.MusicOn != 0) {
+        LoadAndPlaySong("sound\\2.xm");
+    }
+}
+
+void TmainForm::DXTimer2Deactivate() {
+    StopSong();
+    if (GameState == gsPlaying || GameState == gsHeroDying || GameState == gsLevelBanner ||
+        GameState == gsGameOver) {
+        ShowMouseCursor(true);
+        PauseState = GameState;
+        GameState = gsPaused;
+    }
+}
+
+bool TmainForm::WMGetSysCommand(int command) {
+    if (command != 61488) {
+        return false;
+    }
+    SetWindowed(false);
+    SaveConfig();
+    return true;
+}
+
+bool TmainForm::CptClk(int hitTest) {
+    if (hitTest != 2) {
+        return false;
+    }
+    SetWindowed(false);
+    return true;
+}
+
+void TmainForm::ScrambleConfig() {
+    ::ScrambleConfig(ConfigRecord);
+}
+
+void TmainForm::ResetScoreTable() {
+    ::ResetScoreTable(ConfigRecord);
+}
+
+int TmainForm::ScoreRank() {
+    return ::ScoreRank(ConfigRecord, Score);
+}
+
+void TmainForm::InsertNewScore() {
+    ::InsertNewScore(ConfigRecord, NewEntry);
+}
+
+void TmainForm::UpdateBossKeyName() {
+    BossKeyName = BossKeyNameOf(ConfigRecord.BossKey, BossKeyName);
+}
+
+void TmainForm::SaveConfig() {
+    TConfigRecord record = ConfigRecord;
+    if (forcedMode_) {
+        record.Windowed = savedWindowed_; // the command line's mode is not kept
+    }
+    std::string error;
+    if (WriteConfigFile(ConfigFileName, record, error)) {
+        platform::LogEvent(std::string("save ") + ConfigFileName);
+        return;
+    }
+    // The game goes on with its settings in memory; saying so once is enough.
+    if (!saveFailureShown_) {
+        saveFailureShown_ = true;
+        ShowMessage(Ru("Не могу сохранить настройки!"));
+    }
+}
+
+void TmainForm::PlayEffect(const char* name) {
+    if (ConfigRecord.SoundOn == 0 || !DXWaveList1) {
+        return;
+    }
+    if (TWaveCollectionItem* item = DXWaveList1->Items.Find(name)) {
+        item->PlayEffect(false);
+    }
+}
+
+void TmainForm::LoadAndPlaySong(const char* path) {
+    SongHandle = SongLoadFromFile(path);
+    if (SongHandle != 0) {
+        SongPlay(SongHandle);
+    } else {
+        ShowMessage(Ru("Не могу загрузить музыку!"));
+        ConfigRecord.MusicOn = 0;
+    }
+}
+
+void TmainForm::StopSong() {
+    SongStop(SongHandle);
+}
+
+void TmainForm::ShowMessage(std::string_view text) {
+    platform::LogEvent("messagebox " + platform::Cp1251ToUtf8(text));
+    if (environment_.Desktop != nullptr) {
+        environment_.Desktop->MessageBox(text);
+    }
+}
+
+void TmainForm::OpenWithDesktop(const std::string& target) {
+    platform::LogEvent("open " + target);
+    if (environment_.Desktop != nullptr) {
+        environment_.Desktop->Open(target);
+    }
+}
+
+void TmainForm::ShowMouseCursor(bool Show) {
+    platform::LogEvent(Show ? "cursor show" : "cursor hide");
+    if (environment_.Video != nullptr) {
+        environment_.Video->ShowCursor(Show);
+    }
+}
+
+void TmainForm::SetCursorPos(int x, int y) {
+    platform::LogEvent("cursor move " + std::to_string(x) + " " + std::to_string(y));
+    if (environment_.Video != nullptr) {
+        environment_.Video->SetCursorPos(x, y);
+    }
+}
+
+void TmainForm::Minimize() {
+    platform::LogEvent("minimize");
+    if (environment_.Video != nullptr) {
+        environment_.Video->Minimize();
+    }
+}
