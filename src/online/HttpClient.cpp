@@ -354,6 +354,11 @@ bool THttpClient::Connected() const {
     return socket_ != nullptr;
 }
 
+void THttpClient::Disconnect() {
+    socket_.reset();
+    keepAlive_ = false;
+}
+
 void THttpClient::FetchUrl(const std::string& url, std::string& result) {
     platform::LogEvent("http get " + url);
     std::size_t bytes = 0;

@@ -91,6 +91,8 @@ public:
     // no number), and whether a connection is kept open for the next request.
     int ResponseCode() const { return responseCode_; }
     bool Connected() const;
+    // Closes a connection kept open for the next request.
+    void Disconnect();
 
     // Request header values; the game never changes them.
     std::string RequestContentType = "text/html";
