@@ -34,17 +34,17 @@ public:
 // positions in pixels of the 800 x 600 picture.
 struct Event {
     enum class Type {
-        KeyDown,      // key: virtual-key code; repeat: auto-repeat
-        KeyUp,        // key
-        Char,         // ch: one code page 1251 byte
-        MouseMove,    // x, y
-        MouseDown,    // x, y, button
-        MouseUp,      // x, y, button
-        Click,        // x, y (left button pressed and released)
-        Activate,     // the application got the focus
-        Deactivate,   // the application lost the focus
-        Close,        // the window's close box
-        Maximize,     // the system command "maximize"
+        KeyDown,    // key: virtual-key code; repeat: auto-repeat
+        KeyUp,      // key
+        Char,       // ch: one code page 1251 byte
+        MouseMove,  // x, y
+        MouseDown,  // x, y, button
+        MouseUp,    // x, y, button
+        Click,      // x, y (left button pressed and released)
+        Activate,   // the application got the focus
+        Deactivate, // the application lost the focus
+        Close,      // the window's close box
+        Maximize,   // the system command "maximize"
         CaptionDoubleClick,
         JoystickAdded,
     };
@@ -65,10 +65,10 @@ struct Event {
 // Font rendering for the back buffer's canvas. Texts are code page 1251.
 struct TextStyle {
     std::string fontName = "Arial";
-    int sizePoints = 16;  // Windows points at 96 dpi: em height round(size * 96 / 72) px
+    int sizePoints = 16; // Windows points at 96 dpi: em height round(size * 96 / 72) px
     bool bold = false;
     bool italic = false;
-    std::uint32_t color = 0xFFFFFF;  // 0x00RRGGBB
+    std::uint32_t color = 0xFFFFFF; // 0x00RRGGBB
 };
 
 class IFontRasterizer {
@@ -126,9 +126,36 @@ public:
     virtual void Open(const std::string& target) = 0;
 };
 
+// A clock for headless runs: the time stands still until AdvanceMs moves it,
+// so a run goes as fast as the machine allows and is the same every time.
+class VirtualClock final : public IClock {
+public:
+    explicit VirtualClock(std::uint32_t startMs = 0) : now_(startMs) {}
+    std::uint32_t NowMs() override { return now_; }
+    // Returns at once: virtual time moves only through AdvanceMs, so a caller
+    // that loops until the deadline must advance the clock itself.
+    void SleepUntilMs(std::uint32_t) override {}
+    void AdvanceMs(std::uint32_t ms) { now_ += ms; }
+
+private:
+    std::uint32_t now_;
+};
+
+// Factories. The SDL objects start only the SDL subsystems they need, when
+// they need them; the headless ones never touch a display.
+std::unique_ptr<IVideo> CreateSdlVideo();
+std::unique_ptr<IVideo> CreateHeadlessVideo();
+std::unique_ptr<IClock> CreateSystemClock();
+std::unique_ptr<VirtualClock> CreateVirtualClock();
+// Works without a display (headless screenshots show text too).
+std::unique_ptr<IFontRasterizer> CreateFontRasterizer();
+std::unique_ptr<IDesktop> CreateSdlDesktop();
+// Performs nothing; the shell logs what was asked.
+std::unique_ptr<IDesktop> CreateHeadlessDesktop();
+
 // Text conversion between the game's code page 1251 and UTF-8.
 std::string Cp1251ToUtf8(std::string_view text);
 // Characters with no code page 1251 byte become '?'.
 std::string Utf8ToCp1251(std::string_view text);
 
-}  // namespace platform
+} // namespace platform

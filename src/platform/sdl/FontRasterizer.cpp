@@ -1,0 +1,261 @@
+// Text for the back buffer's canvas over SDL_ttf, fonts found by fontconfig.
+// Needs no video subsystem, so headless screenshots show their texts too.
+#include <SDL.h>
+#include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace platform {
+namespace {
+
+struct FontFace {
+    std::string file;
+    int index = 0;
+    bool fakeBold = false; // no bold face installed: let SDL_ttf embolden
+    bool fakeItalic = false;
+};
+
+// Asks fontconfig for the face that stands in for `family` (Arial resolves to
+// Liberation Sans, which has the same metrics).
+bool FindFace(const std::string& family, bool bold, bool italic, FontFace& face) {
+    FcPattern* pattern = FcPatternCreate();
+    if (pattern == nullptr) {
+        return false;
+    }
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (match == nullptr) {
+        return false;
+    }
+    FcChar8* file = nullptr;
+    bool found = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr;
+    if (found) {
+        face.file = reinterpret_cast<const char*>(file);
+        int index = 0;
+        face.index = FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch ? index : 0;
+        int weight = FC_WEIGHT_REGULAR;
+        FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+        int slant = FC_SLANT_ROMAN;
+        FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+        face.fakeBold = bold && weight < FC_WEIGHT_DEMIBOLD;
+        face.fakeItalic = italic && slant == FC_SLANT_ROMAN;
+    }
+    FcPatternDestroy(match);
+    return found;
+}
+
+// The coverage of one rendered text, kept so that the texts drawn every frame
+// are rasterised once.
+struct Coverage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> alpha;
+};
+
+class TtfFontRasterizer final : public IFontRasterizer {
+public:
+    TtfFontRasterizer() {
+        // SDL_ttf counts its starts, so each rasterizer holds one of its own.
+        if (TTF_Init() != 0) {
+            Warn(std::string("cannot start the font renderer: ") + TTF_GetError());
+            return;
+        }
+        ttfStarted_ = true;
+    }
+
+    ~TtfFontRasterizer() override {
+        rendered_.clear();
+        for (auto& [key, font] : fonts_) {
+            if (font != nullptr) {
+                TTF_CloseFont(font);
+            }
+        }
+        fonts_.clear();
+        if (ttfStarted_) {
+            TTF_Quit();
+        }
+    }
+
+    void DrawText(PixelView target, int x, int y, std::string_view text,
+                  const TextStyle& style) override {
+        if (text.empty() || target.pixels == nullptr) {
+            return;
+        }
+        TTF_Font* font = Font(style);
+        if (font == nullptr) {
+            return;
+        }
+        const Coverage* coverage = Render(font, text);
+        if (coverage == nullptr) {
+            return;
+        }
+        Blend(target, x, y, *coverage, style.color);
+    }
+
+    int TextWidth(std::string_view text, const TextStyle& style) override {
+        int w = 0;
+        Measure(text, style, &w, nullptr);
+        return w;
+    }
+
+    int TextHeight(std::string_view text, const TextStyle& style) override {
+        int h = 0;
+        Measure(text, style, nullptr, &h);
+        return h;
+    }
+
+private:
+    using FontKey = std::tuple<std::string, int, bool, bool>;
+
+    static void Warn(const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); }
+
+    // Windows points at 96 dpi; SDL_ttf takes points at 72 dpi, where a point
+    // is a pixel, so the em height in pixels is passed.
+    static int PixelSize(int points) {
+        return std::max(1, static_cast<int>(std::lround(points * 96.0 / 72.0)));
+    }
+
+    TTF_Font* Font(const TextStyle& style) {
+        if (!ttfStarted_) {
+            return nullptr;
+        }
+        const int pixels = PixelSize(style.sizePoints);
+        FontKey key{style.fontName, pixels, style.bold, style.italic};
+        if (auto it = fonts_.find(key); it != fonts_.end()) {
+            return it->second;
+        }
+        TTF_Font* font = nullptr;
+        FontFace face;
+        if (FindFace(style.fontName, style.bold, style.italic, face)) {
+            font = TTF_OpenFontIndex(face.file.c_str(), pixels, face.index);
+            if (font == nullptr) {
+                Warn("cannot open the font " + face.file + ": " + TTF_GetError());
+            } else {
+                int ttfStyle = TTF_STYLE_NORMAL;
+                ttfStyle |= face.fakeBold ? TTF_STYLE_BOLD : 0;
+                ttfStyle |= face.fakeItalic ? TTF_STYLE_ITALIC : 0;
+                TTF_SetFontStyle(font, ttfStyle);
+            }
+        } else {
+            Warn("no font found for \"" + style.fontName + "\"; texts in it are not drawn");
+        }
+        // A failure is remembered too, so it is reported once.
+        fonts_.emplace(key, font);
+        return font;
+    }
+
+    const Coverage* Render(TTF_Font* font, std::string_view text) {
+        auto key = std::make_pair(font, std::string(text));
+        if (auto it = rendered_.find(key); it != rendered_.end()) {
+            return &it->second;
+        }
+        if (rendered_.size() >= kMaxRendered) {
+            rendered_.clear();
+        }
+        Coverage coverage;
+        const std::string utf8 = Cp1251ToUtf8(text);
+        SDL_Surface* surface =
+            TTF_RenderUTF8_Blended(font, utf8.c_str(), SDL_Color{255, 255, 255, 255});
+        if (surface != nullptr) {
+            SDL_Surface* argb = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_ARGB8888, 0);
+            SDL_FreeSurface(surface);
+            if (argb != nullptr) {
+                coverage.width = argb->w;
+                coverage.height = argb->h;
+                coverage.alpha.resize(static_cast<std::size_t>(argb->w) * argb->h);
+                for (int row = 0; row < argb->h; ++row) {
+                    const auto* src = reinterpret_cast<const Uint32*>(
+                        static_cast<const Uint8*>(argb->pixels) +
+                        static_cast<std::ptrdiff_t>(row) * argb->pitch);
+                    for (int col = 0; col < argb->w; ++col) {
+                        coverage.alpha[static_cast<std::size_t>(row) * argb->w + col] =
+                            static_cast<std::uint8_t>(src[col] >> 24);
+                    }
+                }
+                SDL_FreeSurface(argb);
+            }
+        }
+        // Texts that rendered nothing (blanks only) are kept as empty.
+        return &rendered_.emplace(std::move(key), std::move(coverage)).first->second;
+    }
+
+    static void Blend(PixelView target, int x, int y, const Coverage& c, std::uint32_t color) {
+        const int x0 = std::max(x, 0);
+        const int y0 = std::max(y, 0);
+        const int x1 = std::min(x + c.width, target.width);
+        const int y1 = std::min(y + c.height, target.height);
+        const std::uint32_t r = (color >> 16) & 0xFF;
+        const std::uint32_t g = (color >> 8) & 0xFF;
+        const std::uint32_t b = color & 0xFF;
+        for (int ty = y0; ty < y1; ++ty) {
+            const std::uint8_t* src =
+                c.alpha.data() + static_cast<std::size_t>(ty - y) * c.width + (x0 - x);
+            std::uint32_t* dst = target.pixels + static_cast<std::ptrdiff_t>(ty) * target.pitch;
+            for (int tx = x0; tx < x1; ++tx, ++src) {
+                const std::uint32_t a = *src;
+                if (a == 0) {
+                    continue;
+                }
+                if (a == 255) {
+                    dst[tx] = color & 0xFFFFFF;
+                    continue;
+                }
+                const std::uint32_t d = dst[tx];
+                const std::uint32_t inv = 255 - a;
+                const std::uint32_t nr = (r * a + ((d >> 16) & 0xFF) * inv + 127) / 255;
+                const std::uint32_t ng = (g * a + ((d >> 8) & 0xFF) * inv + 127) / 255;
+                const std::uint32_t nb = (b * a + (d & 0xFF) * inv + 127) / 255;
+                dst[tx] = (nr << 16) | (ng << 8) | nb;
+            }
+        }
+    }
+
+    void Measure(std::string_view text, const TextStyle& style, int* w, int* h) {
+        TTF_Font* font = Font(style);
+        if (font == nullptr) {
+            return;
+        }
+        if (h != nullptr) {
+            *h = TTF_FontHeight(font);
+        }
+        if (w != nullptr && !text.empty()) {
+            const std::string utf8 = Cp1251ToUtf8(text);
+            int width = 0;
+            if (TTF_SizeUTF8(font, utf8.c_str(), &width, nullptr) == 0) {
+                *w = width;
+            }
+        }
+    }
+
+    static constexpr std::size_t kMaxRendered = 256;
+
+    bool ttfStarted_ = false;
+    std::map<FontKey, TTF_Font*> fonts_;
+    std::map<std::pair<TTF_Font*, std::string>, Coverage> rendered_;
+};
+
+} // namespace
+
+std::unique_ptr<IFontRasterizer> CreateFontRasterizer() {
+    return std::make_unique<TtfFontRasterizer>();
+}
+
+} // namespace platform

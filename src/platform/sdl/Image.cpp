@@ -1,0 +1,63 @@
+#include "platform/Image.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+namespace platform {
+
+bool WritePng(const std::string& path, PixelView picture) {
+    if (picture.pixels == nullptr || picture.width <= 0 || picture.height <= 0 ||
+        picture.pitch < picture.width) {
+        return false;
+    }
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+        picture.pixels, picture.width, picture.height, 32,
+        picture.pitch * static_cast<int>(sizeof(std::uint32_t)), SDL_PIXELFORMAT_RGB888);
+    if (source == nullptr) {
+        return false;
+    }
+    // Three bytes a pixel, so the file has no alpha channel to misread.
+    SDL_Surface* rgb = SDL_ConvertSurfaceFormat(source, SDL_PIXELFORMAT_RGB24, 0);
+    SDL_FreeSurface(source);
+    if (rgb == nullptr) {
+        return false;
+    }
+    const bool ok = IMG_SavePNG(rgb, path.c_str()) == 0;
+    SDL_FreeSurface(rgb);
+    return ok;
+}
+
+bool ReadImageFile(const std::string& path, int& width, int& height,
+                   std::vector<std::uint32_t>& pixels, std::vector<std::uint8_t>* alpha) {
+    SDL_Surface* loaded = IMG_Load(path.c_str());
+    if (loaded == nullptr) {
+        return false;
+    }
+    SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);
+    SDL_FreeSurface(loaded);
+    if (argb == nullptr) {
+        return false;
+    }
+    width = argb->w;
+    height = argb->h;
+    const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    pixels.resize(count);
+    if (alpha != nullptr) {
+        alpha->resize(count);
+    }
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const Uint32*>(
+            static_cast<const Uint8*>(argb->pixels) + static_cast<std::ptrdiff_t>(y) * argb->pitch);
+        for (int x = 0; x < width; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * width + x;
+            pixels[i] = row[x] & 0xFFFFFF;
+            if (alpha != nullptr) {
+                (*alpha)[i] = static_cast<std::uint8_t>(row[x] >> 24);
+            }
+        }
+    }
+    SDL_FreeSurface(argb);
+    return true;
+}
+
+} // namespace platform
