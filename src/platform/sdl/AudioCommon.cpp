@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -134,13 +135,21 @@ SongLibrary::SongLibrary() = default;
 SongLibrary::~SongLibrary() = default;
 
 std::uint32_t SongLibrary::Load(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return 0;
-    }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                                    std::istreambuf_iterator<char>());
-    if (file.bad() || bytes.empty()) {
+    std::vector<std::uint8_t> bytes;
+    try {
+        // A folder opens like a file and only fails when read.
+        if (!std::filesystem::is_regular_file(path)) {
+            return 0;
+        }
+        std::ifstream file(path, std::ios::binary);
+        if (!file) {
+            return 0;
+        }
+        bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        if (file.bad() || bytes.empty()) {
+            return 0;
+        }
+    } catch (const std::exception&) {
         return 0;
     }
     std::unique_ptr<openmpt::module> player;
