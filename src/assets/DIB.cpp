@@ -492,10 +492,10 @@ void TDIB::CopyBlock(int x, int y, int width, int height, platform::PixelView ta
     }
 }
 
-std::vector<std::uint32_t> TDIB::Pixels() {
-    ExpandImage();
+std::vector<std::uint32_t> TDIB::Pixels() const {
+    TDIB copy(*this);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(Width()) * Height());
-    CopyBlock(0, 0, Width(), Height(), {pixels.data(), Width(), Height(), Width()});
+    copy.CopyBlock(0, 0, Width(), Height(), {pixels.data(), Width(), Height(), Width()});
     return pixels;
 }
 

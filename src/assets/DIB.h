@@ -53,8 +53,9 @@ public:
     // RLE data on first use. Pixels outside the picture are left untouched.
     void CopyBlock(int x, int y, int width, int height, platform::PixelView target);
 
-    // The whole picture as 0x00RRGGBB, top row first.
-    std::vector<std::uint32_t> Pixels();
+    // The whole picture as 0x00RRGGBB, top row first (RLE data is decoded
+    // for the copy and stays encoded in this object).
+    std::vector<std::uint32_t> Pixels() const;
 
     struct Shared; // the reference-counted in-memory bitmap
 private:
