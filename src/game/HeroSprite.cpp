@@ -171,8 +171,12 @@ void THeroSprite::DoCollision(TSprite* Sprite, bool&) {
         return;
     }
     TmainForm& form = game::Form();
-    if (dynamic_cast<TEnemySprite*>(Sprite) != nullptr) {
-        DieByFish();
+    if (auto* fish = dynamic_cast<TEnemySprite*>(Sprite)) {
+        // A fish already killed or cleared away in this tick stays in the tree
+        // until the next sweep; it must not take the new life with it.
+        if (!fish->Deaded()) {
+            DieByFish();
+        }
     } else if (auto* treasure = dynamic_cast<TTreasureSprite*>(Sprite)) {
         // The hero and the hand engine may both touch it in one tick; it pays
         // once.
