@@ -1,0 +1,241 @@
+#include "engine/Surface.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "Fakes.h"
+
+namespace {
+
+constexpr std::uint32_t kKey = 0x00FF00FF;
+
+// A source whose pixels tell their coordinates, with some key pixels on a
+// diagonal pattern so keyed runs start and stop everywhere.
+void FillSource(TDirectDrawSurface& source, bool withKeys) {
+    for (int y = 0; y < source.Height(); ++y) {
+        for (int x = 0; x < source.Width(); ++x) {
+            const bool key = withKeys && ((x + 2 * y) % 5 == 0 || (x * y) % 7 == 3);
+            source.SetPixel(x, y, key ? kKey : CoordinatePixel(x, y));
+        }
+    }
+    source.SetTransparentColor(kKey);
+}
+
+// What a draw must do, pixel by pixel: every source pixel inside both the
+// source rectangle and the source surface lands at its place if that is on
+// the destination, unless keyed out.
+void ReferenceDraw(TDirectDrawSurface& dest, int x, int y, const TRect& srcRect,
+                   const TDirectDrawSurface& source, bool transparent) {
+    for (int sy = srcRect.Top; sy < srcRect.Bottom; ++sy) {
+        for (int sx = srcRect.Left; sx < srcRect.Right; ++sx) {
+            if (sx < 0 || sy < 0 || sx >= source.Width() || sy >= source.Height()) {
+                continue;
+            }
+            const std::uint32_t pixel = source.Pixel(sx, sy);
+            if (transparent && pixel == source.TransparentColor()) {
+                continue;
+            }
+            dest.SetPixel(x + sx - srcRect.Left, y + sy - srcRect.Top, pixel);
+        }
+    }
+}
+
+bool SamePixels(const TDirectDrawSurface& a, const TDirectDrawSurface& b) {
+    return a.Width() == b.Width() && a.Height() == b.Height() &&
+           std::equal(a.Pixels(), a.Pixels() + a.Width() * a.Height(), b.Pixels());
+}
+
+struct DrawCase {
+    int x;
+    int y;
+    TRect src;
+};
+
+TEST(SurfaceDraw, ClipsLikeThePixelByPixelReference) {
+    TDirectDrawSurface source(40, 30);
+    const DrawCase cases[] = {
+        {0, 0, {0, 0, 40, 30}},     {-10, 0, {0, 0, 40, 30}},     {790, 0, {0, 0, 40, 30}},
+        {799, 599, {0, 0, 40, 30}}, {800, 0, {0, 0, 40, 30}},     {801, 0, {0, 0, 40, 30}},
+        {0, 600, {0, 0, 40, 30}},   {-40, 0, {0, 0, 40, 30}},     {-39, -29, {0, 0, 40, 30}},
+        {10, 10, {5, 5, 15, 25}},   {10, 10, {-5, -5, 10, 10}},   {10, 10, {30, 20, 50, 40}},
+        {-3, -3, {-5, -5, 60, 60}}, {785, 590, {20, 10, 45, 35}}, {10, 10, {10, 10, 10, 20}},
+    };
+    for (bool keyed : {false, true}) {
+        FillSource(source, keyed);
+        for (const DrawCase& c : cases) {
+            SCOPED_TRACE("x " + std::to_string(c.x) + " y " + std::to_string(c.y) + " keyed " +
+                         std::to_string(keyed));
+            TDirectDrawSurface actual(800, 600);
+            TDirectDrawSurface expected(800, 600);
+            actual.Fill(0x123456);
+            expected.Fill(0x123456);
+            actual.Draw(c.x, c.y, c.src, &source, keyed);
+            ReferenceDraw(expected, c.x, c.y, c.src, source, keyed);
+            EXPECT_TRUE(SamePixels(actual, expected));
+        }
+    }
+}
+
+TEST(SurfaceDraw, LeftEdgeLosesExactlyTheColumnsOutside) {
+    TDirectDrawSurface source(32, 4);
+    FillSource(source, false);
+    TDirectDrawSurface dest(800, 600);
+    dest.Draw(-10, 0, source.ClientRect(), &source, true);
+    EXPECT_EQ(dest.Pixel(0, 0), CoordinatePixel(10, 0));
+    EXPECT_EQ(dest.Pixel(21, 3), CoordinatePixel(31, 3));
+    EXPECT_EQ(dest.Pixel(22, 0), 0u);
+}
+
+TEST(SurfaceDraw, RandomKeyedDrawsMatchTheReference) {
+    std::mt19937 random(7);
+    TDirectDrawSurface source(37, 23);
+    FillSource(source, true);
+    TDirectDrawSurface actual(120, 90);
+    TDirectDrawSurface expected(120, 90);
+    for (int i = 0; i < 300; ++i) {
+        const int x = static_cast<int>(random() % 180) - 50;
+        const int y = static_cast<int>(random() % 140) - 40;
+        const int left = static_cast<int>(random() % 50) - 5;
+        const int top = static_cast<int>(random() % 30) - 5;
+        const TRect src{left, top, left + static_cast<int>(random() % 45),
+                        top + static_cast<int>(random() % 30)};
+        actual.Draw(x, y, src, &source, true);
+        ReferenceDraw(expected, x, y, src, source, true);
+    }
+    EXPECT_TRUE(SamePixels(actual, expected));
+}
+
+TEST(SurfaceDraw, KeyedRunsFollowChangesOfPixelsAndKey) {
+    TDirectDrawSurface source(4, 1);
+    for (int x = 0; x < 4; ++x) {
+        source.SetPixel(x, 0, x == 1 ? kKey : 0x10 + x);
+    }
+    source.SetTransparentColor(kKey);
+    TDirectDrawSurface dest(4, 1);
+    dest.Draw(0, 0, source.ClientRect(), &source, true);
+    EXPECT_EQ(dest.Pixel(1, 0), 0u);
+
+    source.SetPixel(1, 0, 0x77); // no longer the key
+    dest.Draw(0, 0, source.ClientRect(), &source, true);
+    EXPECT_EQ(dest.Pixel(1, 0), 0x77u);
+
+    dest.Fill(0);
+    source.SetTransparentColor(0x10); // now the first pixel is keyed out
+    dest.Draw(0, 0, source.ClientRect(), &source, true);
+    EXPECT_EQ(dest.Pixel(0, 0), 0u);
+    EXPECT_EQ(dest.Pixel(1, 0), 0x77u);
+}
+
+TEST(SurfaceDraw, NothingFromOrOntoLostSurfacesOrNull) {
+    TDirectDrawSurface source(4, 4);
+    FillSource(source, false);
+    TDirectDrawSurface dest(8, 8);
+    dest.Draw(0, 0, source.ClientRect(), nullptr, false);
+    source.MarkLost();
+    dest.Draw(0, 0, source.ClientRect(), &source, false);
+    EXPECT_EQ(dest.Pixel(0, 0), 0u);
+    source.Restore();
+    dest.MarkLost();
+    dest.Draw(0, 0, source.ClientRect(), &source, false);
+    dest.Fill(5);
+    dest.Restore();
+    EXPECT_EQ(dest.Pixel(0, 0), 0u);
+    dest.Draw(0, 0, source.ClientRect(), &source, false);
+    EXPECT_EQ(dest.Pixel(3, 3), CoordinatePixel(3, 3));
+}
+
+// Draws every text as a block of its colour, 6 pixels a character, 10 high.
+class BlockFont : public platform::IFontRasterizer {
+public:
+    void DrawText(platform::PixelView target, int x, int y, std::string_view text,
+                  const platform::TextStyle& style) override {
+        last = style;
+        for (int row = y; row < y + 10; ++row) {
+            for (int col = x; col < x + TextWidth(text, style); ++col) {
+                if (row >= 0 && col >= 0 && row < target.height && col < target.width) {
+                    target.pixels[row * target.pitch + col] = style.color;
+                }
+            }
+        }
+    }
+    int TextWidth(std::string_view text, const platform::TextStyle&) override {
+        return 6 * static_cast<int>(text.size());
+    }
+    int TextHeight(std::string_view, const platform::TextStyle&) override { return 12; }
+    platform::TextStyle last;
+};
+
+TEST(Canvas, TextGoesThroughTheInstalledRasterizer) {
+    TDirectDrawSurface surface(100, 50);
+    TCanvas& canvas = surface.Canvas();
+    canvas.TextOut(0, 0, "AB"); // nothing installed: nothing drawn
+    EXPECT_EQ(canvas.TextWidth("AB"), 0);
+    EXPECT_EQ(surface.Pixel(0, 0), 0u);
+
+    BlockFont font;
+    TCanvas::SetFontRasterizer(&font);
+    canvas.Font.Name = "Arial";
+    canvas.Font.Size = 16;
+    canvas.Font.Color = RGBColor(153, 204, 255);
+    canvas.Font.Style.Bold = true;
+    canvas.Brush.Style = bsClear;
+    canvas.TextOut(10, 5, "AB");
+    EXPECT_EQ(font.last.fontName, "Arial");
+    EXPECT_EQ(font.last.sizePoints, 16);
+    EXPECT_TRUE(font.last.bold);
+    EXPECT_EQ(surface.Pixel(10, 5), 0x99CCFFu);
+    EXPECT_EQ(surface.Pixel(10, 15), 0u); // clear brush: no cell background
+
+    canvas.Brush.Style = bsSolid;
+    canvas.Brush.Color = clRed;
+    canvas.TextOut(40, 5, "C");
+    EXPECT_EQ(surface.Pixel(40, 15), 0xFF0000u); // cell of height 12 filled
+    EXPECT_EQ(surface.Pixel(40, 17), 0u);
+    EXPECT_EQ(canvas.TextWidth("ABC"), 18);
+    canvas.Release();
+    TCanvas::SetFontRasterizer(nullptr);
+}
+
+TEST(Canvas, RectangleOutlineWithAWidePen) {
+    TDirectDrawSurface surface(40, 40);
+    TCanvas& canvas = surface.Canvas();
+    canvas.Brush.Style = bsClear;
+    canvas.Pen.Color = RGBColor(153, 204, 255);
+    canvas.Pen.Width = 1;
+    canvas.Rectangle(5, 5, 15, 10);
+    const std::uint32_t blue = 0x99CCFF;
+    EXPECT_EQ(surface.Pixel(5, 5), blue);
+    EXPECT_EQ(surface.Pixel(14, 9), blue);
+    EXPECT_EQ(surface.Pixel(15, 9), 0u);  // right edge exclusive
+    EXPECT_EQ(surface.Pixel(10, 7), 0u);  // inside left alone
+    EXPECT_EQ(surface.Pixel(10, 10), 0u); // bottom edge exclusive
+
+    surface.Fill(0);
+    canvas.Pen.Width = 2;
+    canvas.Rectangle(20, 20, 30, 30);
+    EXPECT_EQ(surface.Pixel(19, 19), blue); // grows to both sides
+    EXPECT_EQ(surface.Pixel(20, 20), blue);
+    EXPECT_EQ(surface.Pixel(21, 21), 0u);
+    EXPECT_EQ(surface.Pixel(28, 29), blue);
+    EXPECT_EQ(surface.Pixel(29, 29), blue);
+    EXPECT_EQ(surface.Pixel(30, 25), 0u);
+
+    canvas.Brush.Style = bsSolid;
+    canvas.Brush.Color = clWhite;
+    canvas.Rectangle(-5, -5, 3, 3); // clipped, filled inside
+    EXPECT_EQ(surface.Pixel(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(surface.Pixel(1, 1), blue); // the outline drawn over the fill
+}
+
+TEST(Surface, ColoursBecomeRgbPixels) {
+    EXPECT_EQ(ColorToPixel(RGBColor(153, 204, 255)), 0x99CCFFu);
+    EXPECT_EQ(ColorToPixel(clRed), 0xFF0000u);
+    TDirectDrawSurface surface(1, 1);
+    EXPECT_EQ(SurfaceColorOf(surface, RGBColor(1, 2, 3)), 0x010203u);
+    TDirectDrawSurface empty;
+    EXPECT_EQ(SurfaceColorOf(empty, RGBColor(1, 2, 3)), 0u);
+}
+
+} // namespace
