@@ -53,6 +53,8 @@ struct ResponseCase {
     int code;
 };
 
+void PrintTo(const ResponseCase& c, std::ostream* out) { *out << c.name; }
+
 class ResponseTest : public testing::TestWithParam<ResponseCase> {};
 
 TEST_P(ResponseTest, AnswersAsTheServerSays) {
