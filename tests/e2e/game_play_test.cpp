@@ -112,6 +112,21 @@ TEST(GamePlay, HeroStopsAtTheTopLimitAndTheDriftStops) {
     EXPECT_EQ(run.State(140)["hero"]["VelocityY"], 0.0);
 }
 
+TEST(GamePlay, PointerImpulseStepsOnceAndTheLeftButtonFires) {
+    e2e::GameRun run;
+    RunWithDumps(run,
+                 kStartGame + "120 mouse move 400 360\n130 mouse down left 400 300\n"
+                              "131 mouse up left 400 300\n",
+                 {119, 120, 121}, 140);
+    // 60 pixels below the centre: one step of 30 instead of 8, then nothing.
+    EXPECT_EQ(run.State(119)["hero"]["Y"], 275);
+    EXPECT_EQ(run.State(120)["hero"]["Y"], 275 - 1 + 30);
+    EXPECT_EQ(run.State(120)["hero"]["VelocityY"], 0.5);
+    EXPECT_EQ(run.State(121)["hero"]["Y"], 275 - 1 + 30 - 1);
+    EXPECT_EQ(run.State(121)["hero"]["VelocityY"], 0.0);
+    EXPECT_EQ(SoundTicks(run, "herogun"), std::vector<int>{130});
+}
+
 // A long game run once per suite: the log shows where things happen.
 class LongGame {
 public:
