@@ -171,25 +171,25 @@ void FishPage(cairo_t* cr) {
     static const int kPoints[14] = {0, 10, 10, 10, 10, 5, 5, 20, 20, 20, 30, 50, 50, 100};
     static const int kHits[14] = {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2, 3, 3, 5};
     // Five columns, three rows; the shark gets a double cell.
-    const double cw = 80, ch = 80, top = 40;
+    const double cw = 80, ch = 68, top = 40;
     for (int kind = 1; kind <= 13; ++kind) {
         const int cell = kind - 1;
         const int col = cell % 5, row = cell / 5;
         const double cellW = kind == 13 ? cw * 2 : cw;
         const double x = 10 + col * cw, y = top + row * ch;
-        RoundRect(cr, x + 2, y + 2, cellW - 4, ch - 6, 6);
+        RoundRect(cr, x + 2, y + 2, cellW - 4, ch - 5, 6);
         SetColor(cr, 0x3A7AB0, 0.18);
         cairo_fill(cr);
         const Size s = FishSize(kind);
-        const double scale = std::min({1.0, (cellW - 12) / s.width, 42.0 / s.height});
-        Place(cr, x + (cellW - s.width * scale) / 2, y + 6 + (42 - s.height * scale) / 2, scale,
+        const double scale = std::min({1.0, (cellW - 12) / s.width, 32.0 / s.height});
+        Place(cr, x + (cellW - s.width * scale) / 2, y + 5 + (32 - s.height * scale) / 2, scale,
               [kind](cairo_t* c) { PaintFish(c, kind, 1); });
-        Text(cr, std::to_string(kPoints[kind]), x + cellW / 2, y + 50,
-             Font{"Liberation Sans", 15, true}, Linear(0, 0, 0, 15, {{0, 0xFFF4B0}, {1, 0xF0B030}}),
+        Text(cr, std::to_string(kPoints[kind]), x + cellW / 2, y + 37,
+             Font{"Liberation Sans", 14, true}, Linear(0, 0, 0, 14, {{0, 0xFFF4B0}, {1, 0xF0B030}}),
              0x2A1A04, 2.2, Align::Center);
         // One dot per hit it takes.
         for (int h = 0; h < kHits[kind]; ++h) {
-            Ellipse(cr, x + cellW / 2 - (kHits[kind] - 1) * 3.5 + h * 7, y + 70, 2.4, 2.4);
+            Ellipse(cr, x + cellW / 2 - (kHits[kind] - 1) * 3.5 + h * 7, y + 58, 2.4, 2.4);
             FillOutline(cr, 0xFF6A50, 0x3A0A04, 0.8);
         }
     }
@@ -197,7 +197,7 @@ void FishPage(cairo_t* cr) {
               "Число - очки за рыбу, точки - сколько выстрелов ей нужно. Сеть берёт любую рыбу "
               "сразу. Коснуться "
               "рыбы - гибель!",
-              250, 206, 164, 11.5);
+              14, 248, 392, 12);
 }
 
 void Bonuses(cairo_t* cr) {

@@ -171,7 +171,13 @@ void MenuScreen(cairo_t* cr, bool lit) {
 }
 
 // A switch word or a button of a sub-screen: dim when off, a lit pill when on.
-void Word(cairo_t* cr, const Rect& r, const std::string& text, bool lit, double size = 18) {
+void Word(cairo_t* cr, const Rect& rect, const std::string& text, bool lit, double size = 18) {
+    // Buttons on the panel's left edge keep clear of its brass rim.
+    Rect r = rect;
+    if (r.x == kSubX) {
+        r.x += 9;
+        r.w -= 9;
+    }
     const Font font = FitFont(cr, text, Font{"Liberation Sans", size, true}, r.w - 8);
     const double ty = r.y + (r.h - font.size * 1.15) / 2;
     if (lit) {

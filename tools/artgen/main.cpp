@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Archives.h"
 #include "ContactSheet.h"
 #include "Painters.h"
 #include "assets/ArchiveWriter.h"
@@ -23,22 +24,6 @@ void Usage() {
               "         checkerboard)\n"
               "       brinehold-artgen --png DIR\n"
               "         every generated picture as its own PNG, for quick review");
-}
-
-std::vector<ImageItemSpec> Specs(const std::vector<art::Picture>& pictures) {
-    std::vector<ImageItemSpec> items;
-    for (const art::Picture& p : pictures) {
-        ImageItemSpec item;
-        item.Name = p.name;
-        item.Width = p.width;
-        item.Height = p.height;
-        item.Pixels = p.pixels;
-        item.PatternWidth = p.patternWidth;
-        item.PatternHeight = p.patternHeight;
-        item.Transparent = p.transparent;
-        items.push_back(std::move(item));
-    }
-    return items;
 }
 
 std::vector<art::SheetItem> FromArchive(const std::string& path) {
@@ -98,8 +83,8 @@ int main(int argc, char** argv) {
         }
         if (args.size() == 1 && args[0].rfind("--", 0) != 0) {
             std::filesystem::create_directories(args[0]);
-            WriteImageArchive(args[0] + "/menu.dxg", Specs(art::MenuPictures()));
-            WriteImageArchive(args[0] + "/gamegraphic.dxg", Specs(art::GamePictures()));
+            WriteImageArchive(args[0] + "/menu.dxg", art::ToSpecs(art::MenuPictures()));
+            WriteImageArchive(args[0] + "/gamegraphic.dxg", art::ToSpecs(art::GamePictures()));
             return 0;
         }
         Usage();
