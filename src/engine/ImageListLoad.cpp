@@ -48,6 +48,8 @@ void TPictureCollection::ReadArchiveFile(const std::string& path) {
     ReadArchiveStream(stream);
 }
 
+// Clears first, so a file that cannot be opened leaves the collection empty.
 void TPictureCollection::LoadFromFile(const std::string& path) {
+    Clear();
     ReadArchiveFile(path);
 }
