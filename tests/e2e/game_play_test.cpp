@@ -149,31 +149,31 @@ private:
     e2e::RunResult result_;
 };
 
-// No input at all after the start: the hero floats up under the relief.
-class IdleGame : public ::testing::Test {
+// A suite sharing one long game, given by Derived::Script() and kTicks.
+template <typename Derived> class LongGameTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { game_ = new LongGame(kStartGame, 6000); }
+    static void SetUpTestSuite() { game_ = new LongGame(Derived::Script(), Derived::kTicks); }
     static void TearDownTestSuite() {
         delete game_;
         game_ = nullptr;
     }
     void SetUp() override { ASSERT_EQ(game_->Result().exitCode, 0) << game_->Result().err; }
-    static LongGame* game_;
+    static inline LongGame* game_ = nullptr;
 };
-LongGame* IdleGame::game_ = nullptr;
+
+// No input at all after the start: the hero floats up under the relief.
+class IdleGame : public LongGameTest<IdleGame> {
+public:
+    static std::string Script() { return kStartGame; }
+    static constexpr int kTicks = 6000;
+};
 
 // The fire button held from the first play tick.
-class FiringGame : public IdleGame {
-protected:
-    static void SetUpTestSuite() { game_ = new LongGame(kStartGame + "95 key down Space\n", 3000); }
-    static void TearDownTestSuite() {
-        delete game_;
-        game_ = nullptr;
-    }
-    void SetUp() override { ASSERT_EQ(game_->Result().exitCode, 0) << game_->Result().err; }
-    static LongGame* game_;
+class FiringGame : public LongGameTest<FiringGame> {
+public:
+    static std::string Script() { return kStartGame + "95 key down Space\n"; }
+    static constexpr int kTicks = 3000;
 };
-LongGame* FiringGame::game_ = nullptr;
 
 TEST_F(FiringGame, HoldingFireShootsEvery33TicksAnd16WithTheSupergun) {
     const std::vector<int> shots = SoundTicks(game_->Run(), "herogun");
