@@ -83,11 +83,11 @@ void PaintRock(cairo_t* cr, const Group& g, int width, int height) {
     cairo_clip(cr);
     // Blotches, strata and grain; faded out near the group's ends.
     PaintTexture(cr, width, height, [&](int x, int y) {
-        const double fade = std::clamp(std::min(x, width - 1 - x) / 10.0, 0.0, 1.0);
+        const double fade = std::clamp(std::min(x, width - 1 - x) / 24.0, 0.0, 1.0);
         const double n = Noise(x / 14.0, y / 9.0, g.seed + 7) - 0.5;
         const double strata = std::sin(y / 5.0 + Noise(x / 30.0, y / 40.0, g.seed + 8) * 6) * 0.5;
         const double grain = Noise(x / 1.7, y / 1.7, g.seed + 9) - 0.5;
-        return fade * (n * 0.55 + strata * 0.12 + grain * 0.18);
+        return (fade * 0.7 + 0.3) * grain * 0.16 + fade * (n * 0.3 + strata * 0.1);
     });
     // Cracks.
     Random rnd(g.seed + 11);
@@ -120,8 +120,10 @@ void PaintRock(cairo_t* cr, const Group& g, int width, int height) {
     cairo_set_line_width(cr, 2);
     cairo_stroke(cr);
     cairo_restore(cr);
-    // Dark outline.
-    cairo_append_path(cr, rock);
+    // Dark outline along the underside only: the sides are joins.
+    cairo_new_path(cr);
+    for (int x = 0; x <= width; ++x)
+        cairo_line_to(cr, x, depth(x));
     SetColor(cr, 0x0E1218);
     cairo_set_line_width(cr, 2.2);
     cairo_stroke(cr);
@@ -572,15 +574,15 @@ Picture DialogWindow(const std::string& name) {
     return Sprite(name, 424, 236, [](cairo_t* cr) {
         PaintPanel(cr, 1, 1, 422, 234, 14);
         // Title strip.
-        RoundRect(cr, 8, 8, 408, 26, 6);
-        FillOutline(cr, Linear(0, 8, 0, 34, {{0, 0x2E6A98}, {1, 0x163A60}}), 0x050C18, 1.2);
-        cairo_move_to(cr, 10, 10);
-        cairo_line_to(cr, 414, 10);
+        RoundRect(cr, 7, 4, 410, 29, 6);
+        FillOutline(cr, Linear(0, 4, 0, 33, {{0, 0x2E6A98}, {1, 0x163A60}}), 0x050C18, 1.2);
+        cairo_move_to(cr, 10, 6);
+        cairo_line_to(cr, 414, 6);
         SetColor(cr, 0xFFFFFF, 0.3);
         cairo_set_line_width(cr, 1);
         cairo_stroke(cr);
         // Porthole-style bolts.
-        for (auto [x, y] : {std::pair{14.0, 226.0}, {410.0, 226.0}, {404.0, 21.0}})
+        for (auto [x, y] : {std::pair{14.0, 226.0}, {410.0, 226.0}, {406.0, 18.5}})
             Rivet(cr, x, y);
         // A few bubbles rising in the corner.
         for (int i = 0; i < 4; ++i) {
