@@ -53,7 +53,9 @@ struct ResponseCase {
     int code;
 };
 
-void PrintTo(const ResponseCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const ResponseCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class ResponseTest : public testing::TestWithParam<ResponseCase> {};
 
