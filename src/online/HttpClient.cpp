@@ -760,8 +760,10 @@ void THttpClient::Fetch(const std::string& text, std::string& result, std::size_
         const std::string* value = response.Find(name);
         return value != nullptr && EqualsNoCase(Trim(*value), "close");
     };
-    keepAlive_ = !reader.closed && !isClose("Connection") && !isClose("Proxy-Connection") &&
-                 socket_->IsOpen();
+    // Bytes past the end of the response would be read as the start of the
+    // next one: such a connection is not kept.
+    keepAlive_ = buffer_.empty() && !reader.closed && !isClose("Connection") &&
+                 !isClose("Proxy-Connection") && socket_->IsOpen();
     guard.armed = false;
     if (!keepAlive_) {
         socket_.reset();

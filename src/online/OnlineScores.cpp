@@ -118,11 +118,18 @@ void TOnlineScores::SubmitScore() {
     }
     // The requests block the frame loop: keep the wait frame on screen and
     // drain the window's events so they do not pile up. What the player does
-    // meanwhile is dropped, as the dialog takes no input while it sends.
+    // meanwhile is dropped, as the dialog takes no input while it sends; only
+    // a released key is noted.
     form.HttpClient1->SetIdleCallback([] {
         if (platform::IVideo* video = mainForm->Environment().Video) {
             std::vector<platform::Event> dropped;
             video->PollEvents(dropped);
+            for (const platform::Event& event : dropped) {
+                // A key released meanwhile must not leave the next press latched.
+                if (event.type == platform::Event::Type::KeyUp) {
+                    mainForm->KeyLatch = false;
+                }
+            }
         }
         if (mainForm->DXDraw->CanDraw()) {
             mainForm->DXDraw->Flip();

@@ -165,6 +165,7 @@ TEST(HttpClient, KeepAliveReusesTheConnectionAndCloseDoesNot) {
     };
     const Case cases[] = {
         {kOk, 1, true},
+        {kOk + "trailing junk", 2, false},
         {"HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 2\r\n\r\nOK", 2, false},
         {"HTTP/1.1 200 OK\r\nProxy-Connection:  Close \r\nContent-Length: 2\r\n\r\nOK", 2, false},
     };
