@@ -115,12 +115,15 @@ public:
             }
             SDL_SetWindowBordered(window_, SDL_TRUE);
             SDL_SetWindowSize(window_, width_, height_);
-            if (placementSaved_) {
-                // Put back once, then forget, like the cached placement it mirrors.
+            // Without a window system the cached place is applied at once. A
+            // window manager restores the window itself, asynchronously, and
+            // some misplace it by the height of the caption; moving it now,
+            // while the frame is not back, would err the same way. So the
+            // place is checked when the window manager has moved the window.
+            leftFullscreenAt_ = SDL_GetTicks();
+            if (placementSaved_ && windowless_) {
                 SDL_SetWindowPosition(window_, savedX_, savedY_);
                 placementSaved_ = false;
-            } else {
-                SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
             }
         }
     }
@@ -478,6 +481,16 @@ private:
         case SDL_WINDOWEVENT_EXPOSED:
             Refresh();
             return;
+        case SDL_WINDOWEVENT_MOVED:
+            if (placementSaved_ && !fullscreen_) {
+                placementSaved_ = false;
+                // A move long after the switch is the player's own.
+                const bool fromSwitch = SDL_GetTicks() - leftFullscreenAt_ < 1000;
+                if (fromSwitch && (window.data1 != savedX_ || window.data2 != savedY_)) {
+                    SDL_SetWindowPosition(window_, savedX_, savedY_);
+                }
+            }
+            return;
         default:
             return;
         }
@@ -597,6 +610,7 @@ private:
     bool placementSaved_ = false;
     int savedX_ = 0;
     int savedY_ = 0;
+    Uint32 leftFullscreenAt_ = 0;
     bool leftDownInside_ = false;
     std::deque<SDL_Event> held_; // taken from the queue by WaitEvent
     SDL_GameController* pad_ = nullptr;
