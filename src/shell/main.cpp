@@ -392,6 +392,7 @@ int Run(const TRunOptions& options) {
             tick = currentTick();
             recorder.After(tick, *form);
             if (options.ticks && tick > *options.ticks) {
+                tick = *options.ticks;
                 endedByTicks = true;
                 break;
             }
