@@ -330,9 +330,14 @@ private:
             const auto rowBytes = static_cast<std::size_t>(frame.width) * sizeof(std::uint32_t);
             auto* dst = static_cast<unsigned char*>(surface->pixels);
             const auto* src = reinterpret_cast<const unsigned char*>(frame.pixels);
-            for (int y = 0; y < frame.height; ++y) {
-                std::memcpy(dst + static_cast<std::ptrdiff_t>(y) * surface->pitch,
-                            src + static_cast<std::ptrdiff_t>(y) * srcPitch, rowBytes);
+            if (surface->pitch == srcPitch && rowBytes == static_cast<std::size_t>(srcPitch)) {
+                // One block: large copies take the faster streaming path.
+                std::memcpy(dst, src, rowBytes * static_cast<std::size_t>(frame.height));
+            } else {
+                for (int y = 0; y < frame.height; ++y) {
+                    std::memcpy(dst + static_cast<std::ptrdiff_t>(y) * surface->pitch,
+                                src + static_cast<std::ptrdiff_t>(y) * srcPitch, rowBytes);
+                }
             }
         } else {
             SDL_ConvertPixels(frame.width, frame.height, SDL_PIXELFORMAT_RGB888, frame.pixels,
