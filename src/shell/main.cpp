@@ -26,6 +26,10 @@ namespace {
 
 constexpr std::uint32_t TickMs = 16;
 
+// The log of --log and the tick its lines carry (0 during start-up).
+std::ofstream logFile;
+std::uint32_t currentTick = 0;
+
 // The headless window: the application's focus follows the script's
 // activate and deactivate lines, so devices that read only while the
 // window is in front behave as they would on a desktop.
@@ -264,6 +268,10 @@ void LaunchOptionalFiles(TmainForm& form) {
     }
 }
 
+void RunLoop(const TRunOptions& options, TmainForm& form, TApplication& application,
+             platform::IVideo& video, platform::IClock& clock, platform::VirtualClock* virtualClock,
+             ScriptedVideo* scripted, const std::vector<TScriptEvent>& script, std::uint32_t& tick);
+
 int Run(const TRunOptions& options) {
     std::vector<TScriptEvent> script;
     std::string error;
@@ -271,7 +279,7 @@ int Run(const TRunOptions& options) {
         std::cerr << "brinehold: " << error << '\n';
         return 2;
     }
-    std::ofstream log;
+    std::ofstream& log = logFile;
     if (!options.log.empty()) {
         log.open(options.log, std::ios::trunc);
         if (!log) {
@@ -279,11 +287,11 @@ int Run(const TRunOptions& options) {
             return 2;
         }
     }
-    std::uint32_t tick = 0;
-    platform::SetLogSink([&log, &tick](std::string_view line) {
-        if (log.is_open()) {
-            log << tick << ' ' << line << '\n';
-            log.flush();
+    std::uint32_t& tick = currentTick;
+    platform::SetLogSink([](std::string_view line) {
+        if (logFile.is_open()) {
+            logFile << currentTick << ' ' << line << '\n';
+            logFile.flush();
         }
     });
     if (!options.scoreServer.empty()) {
@@ -336,11 +344,42 @@ int Run(const TRunOptions& options) {
     environment.RandomSeed = options.seed.value_or(0);
     environment.ForcedWindowed = options.forcedWindowed;
 
-    auto form = std::make_unique<TmainForm>(environment);
-    mainForm = form.get();
-    form->FormCreate();
+    std::unique_ptr<TmainForm> form;
+    try {
+        form = std::make_unique<TmainForm>(environment);
+        mainForm = form.get();
+        form->FormCreate();
+        RunLoop(options, *form, application, *video, *clock, virtualClock.get(), scripted, script,
+                tick);
+    } catch (const std::exception& failure) {
+        // Damaged data or a refused display: say what happened and end cleanly.
+        const std::string message = std::string("brinehold: ") + failure.what();
+        std::cerr << message << '\n';
+        if (!headless) {
+            desktop->MessageBox(message);
+        }
+        platform::LogEvent("exit 1");
+        form.reset();
+        mainForm = nullptr;
+        TCanvas::SetFontRasterizer(nullptr);
+        platform::SetLogSink(nullptr);
+        return 1;
+    }
+    platform::LogEvent("exit 0");
+    form.reset();
+    mainForm = nullptr;
+    TCanvas::SetFontRasterizer(nullptr);
+    platform::SetLogSink(nullptr);
+    return 0;
+}
 
-    EventDispatcher dispatcher(*form, application, scripted);
+// The frame loop until the window closes or the asked tick has passed.
+void RunLoop(const TRunOptions& options, TmainForm& form, TApplication& application,
+             platform::IVideo& video, platform::IClock& clock, platform::VirtualClock* virtualClock,
+             ScriptedVideo* scripted, const std::vector<TScriptEvent>& script,
+             std::uint32_t& tick) {
+    const bool headless = virtualClock != nullptr;
+    EventDispatcher dispatcher(form, application, scripted);
     Recorder recorder(options);
     bool endedByTicks = false;
 
@@ -356,64 +395,58 @@ int Run(const TRunOptions& options) {
             while (next < script.size() && script[next].tick < tick) {
                 ++next;
             }
-            while (next < script.size() && script[next].tick == tick && !form->Closed()) {
+            while (next < script.size() && script[next].tick == tick && !form.Closed()) {
                 dispatcher.DispatchScript(script[next++]);
             }
             // Each step fires the timer that runs now once, with a lag count of 1.
-            if (!form->Closed()) {
+            if (!form.Closed()) {
                 if (TDXTimer* timer = application.IdleHandler();
                     timer != nullptr && timer->OnTimer) {
                     timer->OnTimer(timer, 1);
                 }
             }
-            recorder.After(tick, *form);
-            if (form->Closed()) {
+            recorder.After(tick, form);
+            if (form.Closed()) {
                 break;
             }
         }
     } else {
-        const std::uint32_t start = clock->NowMs();
+        const std::uint32_t start = clock.NowMs();
         std::vector<platform::Event> events;
-        auto currentTick = [&] { return 1 + (clock->NowMs() - start) / TickMs; };
+        auto clockTick = [&] { return 1 + (clock.NowMs() - start) / TickMs; };
         tick = 1;
-        while (!form->Closed()) {
+        while (!form.Closed()) {
             events.clear();
-            video->PollEvents(events);
+            video.PollEvents(events);
             for (const platform::Event& event : events) {
-                if (form->Closed()) {
+                if (form.Closed()) {
                     break;
                 }
                 dispatcher.Dispatch(event);
             }
-            if (form->Closed()) {
+            if (form.Closed()) {
                 break;
             }
             application.RunIdle();
-            tick = currentTick();
-            recorder.After(tick, *form);
+            tick = clockTick();
+            recorder.After(tick, form);
             if (options.ticks && tick > *options.ticks) {
                 tick = *options.ticks;
                 endedByTicks = true;
                 break;
             }
             if (const auto due = application.NextIdleDueMs()) {
-                clock->SleepUntilMs(*due);
+                clock.SleepUntilMs(*due);
             } else {
-                video->WaitEvent(TickMs);
+                video.WaitEvent(TickMs);
             }
-            tick = currentTick();
+            tick = clockTick();
         }
     }
 
     if (!endedByTicks) {
-        LaunchOptionalFiles(*form);
+        LaunchOptionalFiles(form);
     }
-    platform::LogEvent("exit 0");
-    form.reset();
-    mainForm = nullptr;
-    TCanvas::SetFontRasterizer(nullptr);
-    platform::SetLogSink(nullptr);
-    return 0;
 }
 
 } // namespace
@@ -446,9 +479,7 @@ int main(int argc, char** argv) {
     try {
         return Run(options);
     } catch (const std::exception& error) {
-        // Damaged data or a refused display: say what happened and end cleanly.
         std::cerr << "brinehold: " << error.what() << '\n';
-        platform::LogEvent(std::string("exit 1"));
         return 1;
     }
 }

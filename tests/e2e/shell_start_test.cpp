@@ -175,6 +175,31 @@ TEST(ShellStart, CloseBoxOpensTheExitWindow) {
     EXPECT_EQ(state["sprites"][1]["Visible"], true); // the dialog window
 }
 
+TEST(ShellStart, DamagedPicturesEndWithAMessage) {
+    GameRun run;
+    std::filesystem::remove(run.Dir() / "data");
+    run.WriteFile("data/menu.dxg", std::string(5000, '\x5A'));
+    const auto result = run.Run(5);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.err.rfind("brinehold: ", 0), 0u) << result.err;
+    EXPECT_EQ(run.Log().back(), "0 exit 1");
+}
+
+TEST(ShellStart, MissingSoundsAreReportedAndTheGameGoesOn) {
+    GameRun run;
+    std::filesystem::remove(run.Dir() / "sound");
+    std::filesystem::create_directory(run.Dir() / "sound");
+    run.DumpAt(5);
+    ASSERT_EQ(run.Run(5).exitCode, 0);
+    const auto boxes = run.LogEvents("messagebox");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1], "0 messagebox Не могу загрузить музыку!");
+    EXPECT_TRUE(run.LogHas("0 music load sound\\1.xm 0"));
+    EXPECT_EQ(run.State(5)["config"]["MusicOn"], 0);
+    EXPECT_EQ(run.ReadFile("config.dat")[1], 0); // not saved: still on in the file
+}
+
 TEST(ShellStart, SeedMakesRunsRepeatable) {
     GameRun first;
     GameRun second;
