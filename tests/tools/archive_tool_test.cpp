@@ -180,7 +180,7 @@ TEST(ArchiveToolTest, PicturesOfEveryBitCountSurvivePackAndExtract) {
     ASSERT_EQ(extract.code, 0) << extract.err;
     for (std::size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE(cases[i].name);
-        char prefix[8];
+        char prefix[32];
         std::snprintf(prefix, sizeof prefix, "%03zu-", i);
         EXPECT_EQ(PngPixels(temp / ("out/" + std::string(prefix) + cases[i].name + ".png")),
                   expected[i]);

@@ -110,7 +110,7 @@ std::string FileName(int index, const std::string& utf8Name, const char* extensi
                     ? '_'
                     : static_cast<char>(c);
     }
-    char number[8];
+    char number[16];
     std::snprintf(number, sizeof number, "%03d", index);
     return std::string(number) + (safe.empty() ? "" : "-" + safe) + extension;
 }
