@@ -401,6 +401,14 @@ private:
         case SDL_WINDOWEVENT:
             TranslateWindow(ev.window, out);
             break;
+        case SDL_QUIT: {
+            // The close box arrives as a window event; this is the session
+            // or the system asking the application to end.
+            Event e;
+            e.type = Event::Type::Close;
+            out.push_back(e);
+            break;
+        }
         case SDL_JOYDEVICEADDED:
             if (pad_ == nullptr && stick_ == nullptr && OpenJoystick(ev.jdevice.which)) {
                 Event e;
