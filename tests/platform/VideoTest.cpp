@@ -220,6 +220,7 @@ TEST_F(VideoTest, ClickFollowsAPressAndReleaseOnThePicture) {
 TEST_F(VideoTest, WindowEvents) {
     PushWindow(SDL_WINDOWEVENT_FOCUS_LOST);
     PushWindow(SDL_WINDOWEVENT_FOCUS_GAINED);
+    PushWindow(SDL_WINDOWEVENT_FOCUS_GAINED); // no change: not reported again
     PushWindow(SDL_WINDOWEVENT_CLOSE);
     PushWindow(SDL_WINDOWEVENT_MAXIMIZED);
     PushWindow(SDL_WINDOWEVENT_EXPOSED); // shows the last frame again, no event

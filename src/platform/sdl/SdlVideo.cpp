@@ -226,6 +226,7 @@ private:
             window_ = nullptr;
         }
         held_.clear();
+        focus_ = Focus::Unknown;
         fullscreen_ = false;
         placementSaved_ = false;
         video_.Release();
@@ -479,10 +480,20 @@ private:
     void TranslateWindow(const SDL_WindowEvent& window, std::vector<Event>& out) {
         Event e;
         switch (window.event) {
+        // Only changes are reported: a full-screen switch may hand the focus
+        // to the window again, and each activation restarts the music.
         case SDL_WINDOWEVENT_FOCUS_GAINED:
+            if (focus_ == Focus::Gained) {
+                return;
+            }
+            focus_ = Focus::Gained;
             e.type = Event::Type::Activate;
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
+            if (focus_ == Focus::Lost) {
+                return;
+            }
+            focus_ = Focus::Lost;
             e.type = Event::Type::Deactivate;
             break;
         case SDL_WINDOWEVENT_CLOSE:
@@ -625,6 +636,7 @@ private:
     int savedY_ = 0;
     Uint32 leftFullscreenAt_ = 0;
     bool leftDownInside_ = false;
+    enum class Focus { Unknown, Gained, Lost } focus_ = Focus::Unknown;
     std::deque<SDL_Event> held_; // taken from the queue by WaitEvent
     SDL_GameController* pad_ = nullptr;
     SDL_Joystick* stick_ = nullptr;
