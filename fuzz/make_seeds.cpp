@@ -96,10 +96,10 @@ int main(int argc, char** argv) {
             continue;
         }
         // The foreign wave image goes in whole, through a raw block.
-        WaveItemSpec spec;
-        spec.Name = "w" + std::to_string(w);
-        spec.Looped = w % 2 == 0;
-        std::vector<WaveItemSpec> one = {spec};
+        WaveItemSpec itemSpec;
+        itemSpec.Name = "w" + std::to_string(w);
+        itemSpec.Looped = w % 2 == 0;
+        std::vector<WaveItemSpec> one = {itemSpec};
         std::vector<std::uint8_t> archive = SoundArchiveBytes(one);
         const std::vector<std::uint8_t> image = MakeWaveImage(MakePcmFormat(1, 22050, 16), {});
         const std::vector<std::uint8_t> foreign = Read(entry.path());

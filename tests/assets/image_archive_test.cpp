@@ -122,12 +122,12 @@ TEST(ImageArchiveTest, PicturesAreStoredInTheSmallestFittingLayout) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ImageItemSpec spec;
-        spec.Width = 64;
-        spec.Height = 8;
-        spec.Pixels = c.pixels;
-        spec.BitCount = c.bits;
-        Loaded loaded = Load(ImageArchiveBytes({spec}));
+        ImageItemSpec itemSpec;
+        itemSpec.Width = 64;
+        itemSpec.Height = 8;
+        itemSpec.Pixels = c.pixels;
+        itemSpec.BitCount = c.bits;
+        Loaded loaded = Load(ImageArchiveBytes({itemSpec}));
         ASSERT_EQ(loaded.items.size(), 1u);
         EXPECT_EQ(loaded.items[0].Picture.BitCount(), c.bitCount);
         EXPECT_EQ(loaded.items[0].Picture.Compression(), c.compression);

@@ -249,9 +249,9 @@ TEST(WaveArchiveTest, FailuresAreWrappedAndKeepTheItemsRead) {
 TEST(WaveArchiveTest, FilesAreFoundWhateverTheCaseOfTheirPath) {
     TempDir temp;
     fs::create_directories(temp.Path() / "Sound");
-    WaveItemSpec spec;
-    spec.Name = "menu";
-    WriteSoundArchive((temp.Path() / "Sound" / "GameSound.DXW").string(), {spec});
+    WaveItemSpec itemSpec;
+    itemSpec.Name = "menu";
+    WriteSoundArchive((temp.Path() / "Sound" / "GameSound.DXW").string(), {itemSpec});
     const fs::path old = fs::current_path();
     fs::current_path(temp.Path());
     std::vector<std::string> names;

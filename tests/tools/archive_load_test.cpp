@@ -35,14 +35,14 @@ private:
 };
 
 ImageItemSpec Item(const std::string& name, int width) {
-    ImageItemSpec spec;
-    spec.Name = name;
-    spec.Width = width;
-    spec.Height = 1;
-    spec.Pixels.assign(static_cast<std::size_t>(width), 0x336699);
-    spec.PatternWidth = 1;
-    spec.TransparentColor = 0x0000FF;
-    return spec;
+    ImageItemSpec itemSpec;
+    itemSpec.Name = name;
+    itemSpec.Width = width;
+    itemSpec.Height = 1;
+    itemSpec.Pixels.assign(static_cast<std::size_t>(width), 0x336699);
+    itemSpec.PatternWidth = 1;
+    itemSpec.TransparentColor = 0x0000FF;
+    return itemSpec;
 }
 
 } // namespace

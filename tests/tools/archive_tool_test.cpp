@@ -211,26 +211,26 @@ TEST(ArchiveToolTest, PicturesOfEveryBitCountSurvivePackAndExtract) {
 
 TEST(ArchiveToolTest, WavesOfSeveralFormatsSurviveByteForByte) {
     Folder temp;
-    std::vector<WaveItemSpec> specs(4);
-    specs[0].Name = "pcm8";
-    specs[0].Channels = 1;
-    specs[0].SamplesPerSec = 11025;
-    specs[0].BitsPerSample = 8;
-    specs[0].Data = {128, 200, 50, 128, 7}; // odd length
-    specs[1].Name = "pcm16";
-    specs[1].Looped = true;
-    specs[1].MaxPlayingCount = 3;
-    specs[1].Channels = 2;
-    specs[1].Data = std::vector<std::uint8_t>(20000, 0x42);
-    specs[2].Name = "float";
-    specs[2].Format = {3, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 32, 0, 0, 0};
-    specs[2].Data = {0, 0, 0x80, 0x3F};
-    specs[3].Name = "extensible";
-    specs[3].Format = std::vector<std::uint8_t>(40, 0);
-    specs[3].Format[0] = 0xFE;
-    specs[3].Format[1] = 0xFF;
-    specs[3].Data = {1, 2, 3};
-    WriteSoundArchive(temp / "a.dxw", specs);
+    std::vector<WaveItemSpec> itemSpecs(4);
+    itemSpecs[0].Name = "pcm8";
+    itemSpecs[0].Channels = 1;
+    itemSpecs[0].SamplesPerSec = 11025;
+    itemSpecs[0].BitsPerSample = 8;
+    itemSpecs[0].Data = {128, 200, 50, 128, 7}; // odd length
+    itemSpecs[1].Name = "pcm16";
+    itemSpecs[1].Looped = true;
+    itemSpecs[1].MaxPlayingCount = 3;
+    itemSpecs[1].Channels = 2;
+    itemSpecs[1].Data = std::vector<std::uint8_t>(20000, 0x42);
+    itemSpecs[2].Name = "float";
+    itemSpecs[2].Format = {3, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 32, 0, 0, 0};
+    itemSpecs[2].Data = {0, 0, 0x80, 0x3F};
+    itemSpecs[3].Name = "extensible";
+    itemSpecs[3].Format = std::vector<std::uint8_t>(40, 0);
+    itemSpecs[3].Format[0] = 0xFE;
+    itemSpecs[3].Format[1] = 0xFF;
+    itemSpecs[3].Data = {1, 2, 3};
+    WriteSoundArchive(temp / "a.dxw", itemSpecs);
 
     ToolRun list = Tool(temp, "list " + Quote(temp / "a.dxw"));
     ASSERT_EQ(list.code, 0) << list.err;
@@ -243,14 +243,14 @@ TEST(ArchiveToolTest, WavesOfSeveralFormatsSurviveByteForByte) {
 
     ToolRun extract = Tool(temp, "extract " + Quote(temp / "a.dxw") + " " + Quote(temp / "out"));
     ASSERT_EQ(extract.code, 0) << extract.err;
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        SCOPED_TRACE(specs[i].Name);
+    for (std::size_t i = 0; i < itemSpecs.size(); ++i) {
+        SCOPED_TRACE(itemSpecs[i].Name);
         const std::vector<std::uint8_t> format =
-            specs[i].Format.empty()
-                ? MakePcmFormat(specs[i].Channels, specs[i].SamplesPerSec, specs[i].BitsPerSample)
-                : specs[i].Format;
-        EXPECT_EQ(ReadFile(temp / ("out/00" + std::to_string(i) + "-" + specs[i].Name + ".wav")),
-                  MakeWaveImage(format, specs[i].Data));
+            itemSpecs[i].Format.empty()
+                ? MakePcmFormat(itemSpecs[i].Channels, itemSpecs[i].SamplesPerSec, itemSpecs[i].BitsPerSample)
+                : itemSpecs[i].Format;
+        EXPECT_EQ(ReadFile(temp / ("out/00" + std::to_string(i) + "-" + itemSpecs[i].Name + ".wav")),
+                  MakeWaveImage(format, itemSpecs[i].Data));
     }
     ToolRun pack = Tool(temp, "pack " + Quote(temp / "out") + " " + Quote(temp / "b.dxw"));
     ASSERT_EQ(pack.code, 0) << pack.err;

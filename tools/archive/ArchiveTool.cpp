@@ -334,12 +334,12 @@ int Pack(const fs::path& dir, const std::string& file, std::ostream& out) {
     const std::string kind = Field<std::string>(manifest, "kind", "");
     const json& items = manifest["items"];
     if (kind == "wave") {
-        std::vector<WaveItemSpec> specs;
+        std::vector<WaveItemSpec> itemSpecs;
         for (const json& entry : items) {
-            WaveItemSpec spec;
-            spec.Name = platform::Utf8ToCp1251(Field<std::string>(entry, "name", ""));
-            spec.Looped = Field<bool>(entry, "looped", false);
-            spec.MaxPlayingCount = Field<int>(entry, "maxPlayingCount", 0);
+            WaveItemSpec itemSpec;
+            itemSpec.Name = platform::Utf8ToCp1251(Field<std::string>(entry, "name", ""));
+            itemSpec.Looped = Field<bool>(entry, "looped", false);
+            itemSpec.MaxPlayingCount = Field<int>(entry, "maxPlayingCount", 0);
             const std::string fileName = Field<std::string>(entry, "file", "");
             if (!fileName.empty()) {
                 const std::vector<std::uint8_t> bytes = ReadWholeFile(dir / fileName);
@@ -351,38 +351,38 @@ int Pack(const fs::path& dir, const std::string& file, std::ostream& out) {
                     e.SetMessage(fileName + ": " + e.Message());
                     throw;
                 }
-                spec.Format = wave.Format();
-                spec.Data.assign(wave.Data(), wave.Data() + wave.Size());
+                itemSpec.Format = wave.Format();
+                itemSpec.Data.assign(wave.Data(), wave.Data() + wave.Size());
             }
-            specs.push_back(std::move(spec));
+            itemSpecs.push_back(std::move(itemSpec));
         }
-        WriteSoundArchive(file, specs);
+        WriteSoundArchive(file, itemSpecs);
     } else if (kind == "picture") {
-        std::vector<ImageItemSpec> specs;
+        std::vector<ImageItemSpec> itemSpecs;
         for (const json& entry : items) {
-            ImageItemSpec spec;
-            spec.Name = platform::Utf8ToCp1251(Field<std::string>(entry, "name", ""));
-            spec.PatternWidth = Field<int>(entry, "patternWidth", 0);
-            spec.PatternHeight = Field<int>(entry, "patternHeight", 0);
-            spec.SkipWidth = Field<int>(entry, "skipWidth", 0);
-            spec.SkipHeight = Field<int>(entry, "skipHeight", 0);
-            spec.SystemMemory = Field<bool>(entry, "systemMemory", false);
-            spec.Transparent = Field<bool>(entry, "transparent", true);
-            spec.TransparentColor = Field<std::uint32_t>(entry, "transparentColor", 0);
+            ImageItemSpec itemSpec;
+            itemSpec.Name = platform::Utf8ToCp1251(Field<std::string>(entry, "name", ""));
+            itemSpec.PatternWidth = Field<int>(entry, "patternWidth", 0);
+            itemSpec.PatternHeight = Field<int>(entry, "patternHeight", 0);
+            itemSpec.SkipWidth = Field<int>(entry, "skipWidth", 0);
+            itemSpec.SkipHeight = Field<int>(entry, "skipHeight", 0);
+            itemSpec.SystemMemory = Field<bool>(entry, "systemMemory", false);
+            itemSpec.Transparent = Field<bool>(entry, "transparent", true);
+            itemSpec.TransparentColor = Field<std::uint32_t>(entry, "transparentColor", 0);
             const int bitCount = Field<int>(entry, "bitCount", 0);
-            spec.BitCount = bitCount == 32 ? 32 : 0;
+            itemSpec.BitCount = bitCount == 32 ? 32 : 0;
             const std::string fileName = Field<std::string>(entry, "file", "");
             if (!fileName.empty()) {
                 const fs::path path = dir / fileName;
-                spec.DibData = StoredBitmapOf(ReadWholeFile(path));
-                if (spec.DibData.empty() &&
-                    !platform::ReadImageFile(path.string(), spec.Width, spec.Height, spec.Pixels)) {
+                itemSpec.DibData = StoredBitmapOf(ReadWholeFile(path));
+                if (itemSpec.DibData.empty() &&
+                    !platform::ReadImageFile(path.string(), itemSpec.Width, itemSpec.Height, itemSpec.Pixels)) {
                     throw ToolError{"Cannot read picture \"" + path.string() + "\"."};
                 }
             }
-            specs.push_back(std::move(spec));
+            itemSpecs.push_back(std::move(itemSpec));
         }
-        WriteImageArchive(file, specs);
+        WriteImageArchive(file, itemSpecs);
     } else {
         throw ToolError{"manifest.json: \"kind\" must be \"picture\" or \"wave\""};
     }
