@@ -5,6 +5,25 @@
 
 #include "assets/DIB.h"
 
+namespace {
+
+// Stores `count` copies of `pixel` with ordinary 16-byte stores (a plain loop
+// is left scalar at -O2; a large memset may turn into streaming stores).
+inline void FillPixels(std::uint32_t* target, int count, std::uint32_t pixel) {
+    const std::uint32_t four[4] = {pixel, pixel, pixel, pixel};
+    while (count >= 4) {
+        std::memcpy(target, four, 16);
+        target += 4;
+        count -= 4;
+    }
+    while (count > 0) {
+        *target++ = pixel;
+        --count;
+    }
+}
+
+} // namespace
+
 std::uint32_t ColorToPixel(TColor color) {
     if ((color & 0xFF000000u) != 0) {
         return ColorToSurfacePixel(color);
@@ -79,7 +98,7 @@ void TCanvas::FillRect(const TRect& rect) {
     std::uint32_t* pixels = surface_.Pixels();
     for (int y = clipped.Top; y < clipped.Bottom; ++y) {
         std::uint32_t* row = pixels + static_cast<std::ptrdiff_t>(y) * surface_.Width();
-        std::fill(row + clipped.Left, row + clipped.Right, pixel);
+        FillPixels(row + clipped.Left, clipped.Right - clipped.Left, pixel);
     }
 }
 
@@ -134,11 +153,18 @@ void TDirectDrawSurface::SetSize(int width, int height) {
         width_ = height_ = 0;
     }
     pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0);
+    fillPending_ = false;
     runs_.reset();
 }
 
 std::uint32_t* TDirectDrawSurface::Pixels() {
+    ResolveFill();
     runs_.reset();
+    return pixels_.data();
+}
+
+const std::uint32_t* TDirectDrawSurface::Pixels() const {
+    ResolveFill();
     return pixels_.data();
 }
 
@@ -150,6 +176,7 @@ std::uint32_t TDirectDrawSurface::Pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) {
         return 0;
     }
+    ResolveFill();
     return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                    static_cast<std::size_t>(x)];
 }
@@ -166,17 +193,50 @@ void TDirectDrawSurface::Fill(std::uint32_t pixel) {
     if (lost_) {
         return;
     }
-    // Row by row with ordinary stores: one large fill would be turned into a
-    // streaming memset that pushes the frame out of the cache just before the
-    // sprites are drawn onto it.
-    std::uint32_t* pixels = Pixels();
+    fillPending_ = height_ > 0;
+    fillPixel_ = pixel;
+    pendingRows_ = height_;
+    coveredTo_.assign(static_cast<std::size_t>(height_), 0);
+    runs_.reset();
+}
+
+void TDirectDrawSurface::ResolveFill() const {
+    if (!fillPending_) {
+        return;
+    }
+    fillPending_ = false;
+    const std::uint32_t pixel = fillPixel_; // a local: the stores cannot alias it
+    // Row by row with ordinary stores: one large fill would become a
+    // streaming memset that pushes the frame out of the cache.
     for (int y = 0; y < height_; ++y) {
-        std::uint32_t* row = pixels + static_cast<std::ptrdiff_t>(y) * width_;
-        if (pixel == 0) {
-            std::memset(row, 0, static_cast<std::size_t>(width_) * sizeof(std::uint32_t));
-        } else {
-            std::fill(row, row + width_, pixel);
+        const int from = coveredTo_[static_cast<std::size_t>(y)];
+        if (from < width_) {
+            std::uint32_t* row = pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
+            if (pixel == 0) {
+                std::memset(row + from, 0, static_cast<std::size_t>(width_ - from) * 4);
+            } else {
+                FillPixels(row + from, width_ - from, pixel);
+            }
         }
+    }
+}
+
+void TDirectDrawSurface::CoverRow(int y, int left, int right, bool opaque) {
+    int& covered = coveredTo_[static_cast<std::size_t>(y)];
+    if (covered >= width_) {
+        return;
+    }
+    // Whatever the draw leaves showing must hold the fill: the gap before an
+    // opaque span, or everything up to the right end of a keyed one.
+    const int fillTo = opaque ? left : right;
+    if (fillTo > covered) {
+        std::uint32_t* row = pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
+        FillPixels(row + covered, fillTo - covered, fillPixel_);
+        covered = fillTo;
+    }
+    covered = std::max(covered, right);
+    if (covered >= width_ && --pendingRows_ == 0) {
+        fillPending_ = false; // every row is final: later draws skip all this
     }
 }
 
@@ -230,14 +290,25 @@ void TDirectDrawSurface::PrepareKeyedRuns() const {
 namespace {
 
 inline void CopyPixels(std::uint32_t* target, const std::uint32_t* source, int count) {
-    // Short runs (round sprites are mostly short runs) copy faster inline than
-    // through a call.
-    if (count <= 8) {
-        for (int i = 0; i < count; ++i) {
-            target[i] = source[i];
+    // Sprites are mostly short runs. Two fixed-size copies that may overlap
+    // in the middle cover any length up to 32 pixels without a call or a loop.
+    if (count >= 4) {
+        if (count <= 8) {
+            std::memcpy(target, source, 16);
+            std::memcpy(target + count - 4, source + count - 4, 16);
+        } else if (count <= 16) {
+            std::memcpy(target, source, 32);
+            std::memcpy(target + count - 8, source + count - 8, 32);
+        } else if (count <= 32) {
+            std::memcpy(target, source, 64);
+            std::memcpy(target + count - 16, source + count - 16, 64);
+        } else {
+            std::memcpy(target, source, static_cast<std::size_t>(count) * sizeof(std::uint32_t));
         }
-    } else {
-        std::memcpy(target, source, static_cast<std::size_t>(count) * sizeof(std::uint32_t));
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        target[i] = source[i];
     }
 }
 
@@ -248,6 +319,7 @@ void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectD
     if (Source == nullptr || X > width_ || Y > height_ || lost_ || Source->lost_) {
         return;
     }
+    Source->ResolveFill();
     TRect src = SrcRect;
     TRect dest = Bounds(X, Y, src.Width(), src.Height());
     // Left and top: first against this surface, then against the source.
@@ -297,6 +369,11 @@ void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectD
         Source->pixels_.data() + static_cast<std::ptrdiff_t>(src.Top) * Source->width_ + src.Left;
 
     if (!Transparent) {
+        if (fillPending_) {
+            for (int y = 0; y < rows; ++y) {
+                CoverRow(dest.Top + y, dest.Left, dest.Right, true);
+            }
+        }
         for (int y = 0; y < rows; ++y) {
             std::memmove(target, source, static_cast<std::size_t>(columns) * sizeof(std::uint32_t));
             target += width_;
@@ -313,6 +390,12 @@ void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectD
         const std::size_t row = static_cast<std::size_t>(src.Top + y);
         const Runs::Span* span = runs.spans.data() + runs.rowStart[row];
         const Runs::Span* end = runs.spans.data() + runs.rowStart[row + 1];
+        if (fillPending_) {
+            // Opaque when one run spans the whole clipped row.
+            const bool opaque =
+                span != end && span->start <= left && span->start + span->length >= right;
+            CoverRow(dest.Top + y, dest.Left, dest.Right, opaque);
+        }
         for (; span != end; ++span) {
             int start = span->start;
             if (start >= right) {

@@ -111,12 +111,15 @@ public:
 
     // Writable access to the pixels (row-major, pitch = Width()).
     std::uint32_t* Pixels();
-    const std::uint32_t* Pixels() const { return pixels_.data(); }
+    const std::uint32_t* Pixels() const;
     platform::PixelView View();
     std::uint32_t Pixel(int x, int y) const; // 0 outside
     void SetPixel(int x, int y, std::uint32_t pixel);
 
-    // Fills the whole surface with a surface pixel value (0x00RRGGBB).
+    // Fills the whole surface with a surface pixel value (0x00RRGGBB). The
+    // fill is deferred row by row: pixels that opaque draws cover before
+    // anyone looks are never written twice (a full-screen background makes
+    // the fill free); every read sees the filled surface.
     void Fill(std::uint32_t pixel);
 
     // The canvas, created on first use; it lives as long as the surface.
@@ -144,9 +147,19 @@ public:
 
 private:
     struct Runs;
+    void ResolveFill() const; // writes what is left of a deferred fill
+    // Before a draw writes [left, right) of row y (all of it when `opaque`).
+    void CoverRow(int y, int left, int right, bool opaque);
+
     int width_ = 0;
     int height_ = 0;
-    std::vector<std::uint32_t> pixels_;
+    // Mutable for the deferred fill, which reads as already done.
+    mutable std::vector<std::uint32_t> pixels_;
+    mutable bool fillPending_ = false;
+    std::uint32_t fillPixel_ = 0;
+    int pendingRows_ = 0; // rows not yet final
+    // Per row while a fill is pending: the leading pixels already final.
+    mutable std::vector<int> coveredTo_;
     std::uint32_t key_ = 0;
     bool lost_ = false;
     std::unique_ptr<TCanvas> canvas_;

@@ -107,6 +107,40 @@ TEST(SurfaceDraw, RandomKeyedDrawsMatchTheReference) {
     EXPECT_TRUE(SamePixels(actual, expected));
 }
 
+TEST(SurfaceDraw, DeferredFillReadsAsDoneWhateverIsDrawnOverIt) {
+    // Opaque pictures cover rows of a pending fill; keyed ones leave holes
+    // that must show the fill. The reference fills at once.
+    std::mt19937 random(11);
+    TDirectDrawSurface opaque(50, 20);
+    FillSource(opaque, false);
+    TDirectDrawSurface keyed(30, 25);
+    FillSource(keyed, true);
+    TDirectDrawSurface actual(120, 90);
+    TDirectDrawSurface expected(120, 90);
+    for (int frame = 0; frame < 40; ++frame) {
+        const std::uint32_t colour = frame % 3 == 0 ? 0 : 0x010101u * static_cast<unsigned>(frame);
+        actual.Fill(colour);
+        expected.Fill(colour);
+        expected.Pixels(); // the reference: filled before anything is drawn
+        for (int i = 0; i < frame % 7; ++i) {
+            const TDirectDrawSurface& source = random() % 2 == 0 ? opaque : keyed;
+            const bool transparent = random() % 3 != 0;
+            const int x = static_cast<int>(random() % 160) - 40;
+            const int y = static_cast<int>(random() % 120) - 30;
+            const int left = static_cast<int>(random() % 10);
+            const TRect src{left, 0, left + static_cast<int>(random() % 50), source.Height()};
+            actual.Draw(x, y, src, &source, transparent);
+            ReferenceDraw(expected, x, y, src, source, transparent);
+        }
+        // Rows covered edge to edge by opaque draws, left to right.
+        for (int x = -20; x < 120; x += 50) {
+            actual.Draw(x, 30, opaque.ClientRect(), &opaque, false);
+            ReferenceDraw(expected, x, 30, opaque.ClientRect(), opaque, false);
+        }
+        ASSERT_TRUE(SamePixels(actual, expected)) << "frame " << frame;
+    }
+}
+
 TEST(SurfaceDraw, KeyedRunsFollowChangesOfPixelsAndKey) {
     TDirectDrawSurface source(4, 1);
     for (int x = 0; x < 4; ++x) {
