@@ -134,9 +134,12 @@ bool TmainForm::FormClose() {
             return false;
         }
         // A dialog window is open already: it has to be answered first. Opening
-        // the exit window over it would overwrite the saved screen and items,
-        // leaving a screen nobody can leave.
-        if (MenuScreen == 5 || MenuScreen == 6 || MenuScreen == 7) {
+        // the exit window over another dialog would overwrite the saved screen
+        // and items, leaving a screen nobody can leave; over the end-of-game
+        // dialogs it would not even be drawn, and its "ДА" would end the
+        // program where the player meant to keep the new score.
+        if (MenuScreen == 5 || MenuScreen == 6 || MenuScreen == 7 ||
+            (GameState >= gsEnterName && GameState <= gsSendFailed)) {
             return false;
         }
         SavedState = GameState;

@@ -338,6 +338,32 @@ TEST(MenusExit, EscapeTwiceOpensAndClosesTheExitWindow) {
     EXPECT_EQ(closed["sprites"][1]["Visible"], false);
 }
 
+TEST(MenusExit, CloseRequestsWaitForAnOpenDialog) {
+    GameRun run;
+    run.Script(Keys()
+                   .Press(2, "Down")
+                   .Press(2, "Down")
+                   .Press(2, "Enter") // scores
+                   .Press(3, "Enter") // clear?
+                   .Line("4 close")
+                   .Press(5, "Escape") // НЕТ
+                   .Line("6 close")
+                   .Press(7, "Escape") // НЕТ on the exit window
+                   .Press(8, "Escape") // back to the main menu
+                   .Text());
+    for (int t : {4, 5, 6, 8}) {
+        run.DumpAt(t);
+    }
+    ASSERT_EQ(run.Run(8).exitCode, 0);
+    EXPECT_EQ(run.State(4)["MenuScreen"], 6);
+    EXPECT_EQ(run.State(5)["MenuScreen"], 3);
+    EXPECT_EQ(run.State(6)["MenuScreen"], 5);
+    EXPECT_EQ(run.State(6)["SavedScreen"], 3);
+    const auto back = run.State(8);
+    EXPECT_EQ(back["MenuScreen"], 1);
+    EXPECT_EQ(back["sprites"].size(), 8u);
+}
+
 TEST(MenusExit, EntrySixAndNoLeavesEntrySixSelected) {
     GameRun run;
     run.Script(Keys().Press(2, "Up").Press(3, "Enter").Press(4, "Right").Press(5, "Enter").Text());
