@@ -406,6 +406,21 @@ TEST(MenusPointer, ClickOnAMainEntryAnswersTheExitWindowWithNo) {
     EXPECT_EQ(state["sprites"][1]["Visible"], false);
 }
 
+TEST(MenusPointer, ClickOnAMainEntryClosesAnExitWindowOverASubScreen) {
+    GameRun run;
+    run.Script(Keys().Press(2, "Down").Press(2, "Enter").Line("3 close").Text() + // options
+               ClickEntry(4, 3) + "\n");
+    run.DumpAt(3);
+    run.DumpAt(4);
+    ASSERT_EQ(run.Run(4).exitCode, 0);
+    EXPECT_EQ(run.State(3)["SavedScreen"], 2);
+    const auto state = run.State(4);
+    EXPECT_EQ(state["MenuScreen"], 3);
+    EXPECT_EQ(state["config"]["SoundOn"], 1); // the click did not reach the options
+    EXPECT_EQ(CountClass(state, "TMenuItem"), 6 + 3);
+    EXPECT_TRUE(run.LogHas("4 save config.dat"));
+}
+
 TEST(MenusPointer, HoverSelectsAndClickActs) {
     GameRun run;
     run.Script("2 mouse move 495 229\n" + ClickEntry(3, 4) + "\n" + // help
