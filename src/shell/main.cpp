@@ -414,6 +414,7 @@ void RunLoop(const TRunOptions& options, TmainForm& form, TApplication& applicat
         const std::uint32_t start = clock.NowMs();
         std::vector<platform::Event> events;
         auto clockTick = [&] { return 1 + (clock.NowMs() - start) / TickMs; };
+        std::size_t next = 0;
         tick = 1;
         while (!form.Closed()) {
             events.clear();
@@ -423,6 +424,10 @@ void RunLoop(const TRunOptions& options, TmainForm& form, TApplication& applicat
                     break;
                 }
                 dispatcher.Dispatch(event);
+            }
+            // Script lines are due once the real clock has reached their tick.
+            while (next < script.size() && script[next].tick <= tick && !form.Closed()) {
+                dispatcher.DispatchScript(script[next++]);
             }
             if (form.Closed()) {
                 break;
