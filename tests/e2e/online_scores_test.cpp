@@ -9,57 +9,14 @@
 #include <vector>
 
 #include "e2e/Harness.h"
+#include "online/ScoredProcess.h"
 
 namespace {
 
-const std::string kScored = std::string(BRINEHOLD_GAME_DIR) + "/brinehold-scored";
 const std::string kFetch = std::string(BRINEHOLD_GAME_DIR) + "/brinehold-fetch";
 
-// brinehold-scored on a free loopback port; it stops by itself after 120
-// seconds at the latest, and at once when the object goes.
-class ScoreServer {
-public:
-    explicit ScoreServer(const std::filesystem::path& database) {
-        int out[2];
-        if (pipe(out) != 0) {
-            return;
-        }
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            execl(kScored.c_str(), kScored.c_str(), "--listen", "127.0.0.1:0", "--db",
-                  database.c_str(), "--exit-after", "120", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        FILE* stream = fdopen(out[0], "r");
-        char line[128] = {};
-        if (stream != nullptr && std::fgets(line, sizeof line, stream) != nullptr) {
-            const std::string text = line;
-            port_ = std::atoi(text.substr(text.rfind(':') + 1).c_str());
-        }
-        if (stream != nullptr) {
-            std::fclose(stream);
-        }
-    }
-    ~ScoreServer() { Stop(); }
-    void Stop() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            int status = 0;
-            waitpid(pid_, &status, 0);
-            pid_ = -1;
-        }
-    }
-    std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
-    int Port() const { return port_; }
-
-private:
-    pid_t pid_ = -1;
-    int port_ = 0;
-};
+// The score server stops by itself after this long at the latest.
+constexpr int kServerSeconds = 120;
 
 // A settings file whose table holds ten empty entries with score 0, so any
 // score earns rank 1. Stored form: flags XOR 1, texts and scores complemented.
@@ -147,7 +104,7 @@ protected:
 int OnlineScores::kill_ = -1;
 
 TEST_F(OnlineScores, EntryReachesTheServer) {
-    ScoreServer server(run_.Dir() / "scores.sqlite");
+    scored::ScoredProcess server(run_.Dir() / "scores.sqlite", kServerSeconds);
     ASSERT_GT(server.Port(), 0);
     run_.DumpAt(ending_.nameEntry);
     run_.DumpAt(ending_.send - 1);
@@ -184,7 +141,7 @@ TEST_F(OnlineScores, EntryReachesTheServer) {
 TEST_F(OnlineScores, StoppedServerShowsTheBannerAndAsksAgain) {
     std::string address;
     {
-        ScoreServer server(run_.Dir() / "scores.sqlite");
+        scored::ScoredProcess server(run_.Dir() / "scores.sqlite", kServerSeconds);
         ASSERT_GT(server.Port(), 0);
         address = server.Address();
     } // stopped: its port now refuses

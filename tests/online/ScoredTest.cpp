@@ -1,65 +1,16 @@
 // brinehold-scored, started on a free loopback port and driven through the
 // game's own client and encoding.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
+#include <memory>
 
 #include "online/HttpClient.h"
 #include "online/ScoreCodec.h"
+#include "online/ScoredProcess.h"
 
 namespace {
-
-const std::string kScored = std::string(BRINEHOLD_GAME_DIR) + "/brinehold-scored";
-
-// The server as a child process that stops by itself after 60 seconds at the
-// latest, and at once when the object goes.
-class Scored {
-public:
-    explicit Scored(const std::string& database) {
-        int out[2];
-        if (pipe(out) != 0) {
-            return;
-        }
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            close(out[0]);
-            close(out[1]);
-            execl(kScored.c_str(), kScored.c_str(), "--listen", "127.0.0.1:0", "--db",
-                  database.c_str(), "--exit-after", "60", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        FILE* stream = fdopen(out[0], "r");
-        char line[128] = {};
-        if (stream != nullptr && std::fgets(line, sizeof line, stream) != nullptr) {
-            const std::string text = line;
-            port_ = std::atoi(text.substr(text.rfind(':') + 1).c_str());
-        }
-        if (stream != nullptr) {
-            std::fclose(stream);
-        }
-    }
-    ~Scored() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            int status = 0;
-            waitpid(pid_, &status, 0);
-        }
-    }
-    int Port() const { return port_; }
-    std::string Url(const std::string& query) const {
-        return "http://127.0.0.1:" + std::to_string(port_) + "/cgi/version.pl?" + query;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int port_ = 0;
-};
 
 std::string Get(THttpClient& client, const std::string& url) {
     std::string body;
@@ -75,10 +26,10 @@ std::string Encode(std::string text) {
 class ScoredTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(std::filesystem::exists(kScored)) << kScored;
+        ASSERT_TRUE(std::filesystem::exists(scored::kProgram)) << scored::kProgram;
         database_ = testing::TempDir() + "scored-" + std::to_string(getpid()) + ".sqlite";
         std::filesystem::remove(database_);
-        server_ = std::make_unique<Scored>(database_);
+        server_ = std::make_unique<scored::ScoredProcess>(database_, 60);
         ASSERT_GT(server_->Port(), 0);
     }
     void TearDown() override {
@@ -92,7 +43,7 @@ protected:
     }
 
     std::string database_;
-    std::unique_ptr<Scored> server_;
+    std::unique_ptr<scored::ScoredProcess> server_;
     THttpClient client_;
 };
 
@@ -122,7 +73,7 @@ TEST_F(ScoredTest, StoresASubmissionAndShowsItOnThePage) {
 
     // The scores outlive the process.
     client_.Disconnect();
-    server_ = std::make_unique<Scored>(database_);
+    server_ = std::make_unique<scored::ScoredProcess>(database_, 60);
     EXPECT_NE(Get(client_, server_->Url("prg=Brinehold&show&type=0")).find("<td>Top</td>"),
               std::string::npos);
 }
