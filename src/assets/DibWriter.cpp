@@ -16,9 +16,11 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     Put16(out, v >> 16);
 }
 
-// Runs of equal values become (count, value); stretches of differing values
-// of three or more become absolute blocks, padded to an even length.
-void EncodeRle8Row(const std::uint8_t* row, int width, std::vector<std::uint8_t>& out) {
+// Splits a row into runs of two or more equal values, onRun(x, count), and
+// stretches of values that differ from their right neighbour,
+// onLiteral(x, count), in order; neither is longer than 255.
+template <class OnRun, class OnLiteral>
+void SplitRleRow(const std::uint8_t* row, int width, OnRun onRun, OnLiteral onLiteral) {
     int x = 0;
     while (x < width) {
         int run = 1;
@@ -26,8 +28,7 @@ void EncodeRle8Row(const std::uint8_t* row, int width, std::vector<std::uint8_t>
             ++run;
         }
         if (run >= 2) {
-            out.push_back(static_cast<std::uint8_t>(run));
-            out.push_back(row[x]);
+            onRun(x, run);
             x += run;
             continue;
         }
@@ -39,51 +40,53 @@ void EncodeRle8Row(const std::uint8_t* row, int width, std::vector<std::uint8_t>
             }
             ++literal;
         }
-        if (literal < 3) {
-            for (int i = 0; i < literal; ++i) {
-                out.push_back(1);
-                out.push_back(row[x + i]);
+        onLiteral(x, literal);
+        x += literal;
+    }
+}
+
+// Runs of equal values become (count, value); stretches of differing values
+// of three or more become absolute blocks, padded to an even length.
+void EncodeRle8Row(const std::uint8_t* row, int width, std::vector<std::uint8_t>& out) {
+    SplitRleRow(
+        row, width,
+        [&](int x, int run) {
+            out.push_back(static_cast<std::uint8_t>(run));
+            out.push_back(row[x]);
+        },
+        [&](int x, int literal) {
+            if (literal < 3) {
+                for (int i = 0; i < literal; ++i) {
+                    out.push_back(1);
+                    out.push_back(row[x + i]);
+                }
+                return;
             }
-        } else {
             out.push_back(0);
             out.push_back(static_cast<std::uint8_t>(literal));
             out.insert(out.end(), row + x, row + x + literal);
             if (literal & 1) {
                 out.push_back(0);
             }
-        }
-        x += literal;
-    }
+        });
 }
 
 // The same for 4-bit pixels (one pixel per entry of `row`).
 void EncodeRle4Row(const std::uint8_t* row, int width, std::vector<std::uint8_t>& out) {
-    int x = 0;
-    while (x < width) {
-        int run = 1;
-        while (x + run < width && run < 255 && row[x + run] == row[x]) {
-            ++run;
-        }
-        if (run >= 2) {
+    SplitRleRow(
+        row, width,
+        [&](int x, int run) {
             out.push_back(static_cast<std::uint8_t>(run));
             out.push_back(static_cast<std::uint8_t>(row[x] << 4 | row[x]));
-            x += run;
-            continue;
-        }
-        int literal = 1;
-        while (x + literal < width && literal < 255) {
-            int next = x + literal;
-            if (next + 1 < width && row[next] == row[next + 1]) {
-                break;
+        },
+        [&](int x, int literal) {
+            if (literal < 3) {
+                for (int i = 0; i < literal; ++i) {
+                    out.push_back(1);
+                    out.push_back(static_cast<std::uint8_t>(row[x + i] << 4));
+                }
+                return;
             }
-            ++literal;
-        }
-        if (literal < 3) {
-            for (int i = 0; i < literal; ++i) {
-                out.push_back(1);
-                out.push_back(static_cast<std::uint8_t>(row[x + i] << 4));
-            }
-        } else {
             out.push_back(0);
             out.push_back(static_cast<std::uint8_t>(literal));
             int bytes = (literal + 1) / 2;
@@ -95,9 +98,7 @@ void EncodeRle4Row(const std::uint8_t* row, int width, std::vector<std::uint8_t>
             if (bytes & 1) {
                 out.push_back(0);
             }
-        }
-        x += literal;
-    }
+        });
 }
 
 } // namespace
