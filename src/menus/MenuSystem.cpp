@@ -276,7 +276,7 @@ void TMenuSystem::MenuAction() {
         case 5: {
             const std::string path = ResolveGamePath("moregames.url");
             if (std::filesystem::is_regular_file(path)) {
-                form.OpenWithDesktop(path);
+                form.OpenWithDesktop("moregames.url");
             }
             break;
         }

@@ -414,9 +414,12 @@ void TmainForm::ShowMessage(std::string_view text) {
 }
 
 void TmainForm::OpenWithDesktop(const std::string& target) {
+    // Logged as the game names it ("fscommand\\wgame.exe"); the desktop gets
+    // the file as it is found on this system.
     platform::LogEvent("open " + target);
     if (environment_.Desktop != nullptr) {
-        environment_.Desktop->Open(target);
+        const bool isUrl = target.find("://") != std::string::npos;
+        environment_.Desktop->Open(isUrl ? target : ResolveGamePath(target));
     }
 }
 

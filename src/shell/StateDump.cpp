@@ -93,7 +93,10 @@ json DumpState(TmainForm& form, std::uint32_t tick) {
                            {"SoundOn", config.SoundOn},
                            {"BossKey", config.BossKey},
                            {"Country", Utf8(config.Country.Text())},
-                           {"Scores", scores}};
+                           {"Scores", scores},
+                           {"BossKeyName", Utf8(form.BossKeyName)},
+                           {"NewEntry", Entry(form.NewEntry)}};
+    // Also at the top level, where earlier dumps had them.
     state["BossKeyName"] = Utf8(form.BossKeyName);
     state["NewEntry"] = Entry(form.NewEntry);
 

@@ -263,7 +263,7 @@ void LaunchOptionalFiles(TmainForm& form) {
         const std::string path = ResolveGamePath(name);
         std::error_code error;
         if (std::filesystem::is_regular_file(path, error)) {
-            form.OpenWithDesktop(path);
+            form.OpenWithDesktop(name);
         }
     }
 }

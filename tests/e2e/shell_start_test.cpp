@@ -150,7 +150,7 @@ TEST(ShellStart, YesInTheExitWindowEndsTheProgramAndOpensTheOptionalFiles) {
     EXPECT_EQ(result.exitCode, 0);
     const auto log = run.Log();
     ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(log[log.size() - 3], "5 open fscommand/wgame.exe");
+    EXPECT_EQ(log[log.size() - 3], "5 open fscommand\\wgame.exe");
     EXPECT_EQ(log[log.size() - 2], "5 open play.url");
     EXPECT_EQ(log.back(), "5 exit 0");
 }
