@@ -203,6 +203,14 @@ void FillPattern(cairo_t* cr, cairo_pattern_t* pattern) {
     cairo_pattern_destroy(pattern);
 }
 
+void Place(cairo_t* cr, double x, double y, double scale, const Painter& paint) {
+    cairo_save(cr);
+    cairo_translate(cr, x, y);
+    cairo_scale(cr, scale, scale);
+    paint(cr);
+    cairo_restore(cr);
+}
+
 void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry) {
     cairo_save(cr);
     cairo_translate(cr, cx, cy);

@@ -66,6 +66,10 @@ void FillOutline(cairo_t* cr, cairo_pattern_t* pattern, std::uint32_t outline, d
 void FillOutline(cairo_t* cr, std::uint32_t fill, std::uint32_t outline, double lineWidth);
 void FillPattern(cairo_t* cr, cairo_pattern_t* pattern); // fill current path, consume pattern
 
+// Paints with the origin moved to (x, y) and scaled, leaving the cairo state
+// as it was.
+void Place(cairo_t* cr, double x, double y, double scale, const Painter& paint);
+
 void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry);
 void RoundRect(cairo_t* cr, double x, double y, double w, double h, double r);
 // A glossy white highlight stroke along an ellipse arc (angles in radians).

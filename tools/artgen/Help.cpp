@@ -65,15 +65,6 @@ void Heading(cairo_t* cr, const std::string& title, int page) {
     cairo_stroke(cr);
 }
 
-void Place(cairo_t* cr, double x, double y, double scale,
-           const std::function<void(cairo_t*)>& paint) {
-    cairo_save(cr);
-    cairo_translate(cr, x, y);
-    cairo_scale(cr, scale, scale);
-    paint(cr);
-    cairo_restore(cr);
-}
-
 // A key cap with its label.
 double Key(cairo_t* cr, double x, double y, const std::string& label, double minWidth = 22) {
     const Font font{"Liberation Sans", 12, true};

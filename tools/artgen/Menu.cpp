@@ -102,15 +102,6 @@ void Bubbles(cairo_t* cr, std::uint32_t seed, double x0, double x1, double y0, d
     }
 }
 
-void Place(cairo_t* cr, double x, double y, double scale,
-           const std::function<void(cairo_t*)>& paint) {
-    cairo_save(cr);
-    cairo_translate(cr, x, y);
-    cairo_scale(cr, scale, scale);
-    paint(cr);
-    cairo_restore(cr);
-}
-
 // The scene shown in the left panel while no sub-screen is open.
 void PanelScene(cairo_t* cr) {
     cairo_save(cr);
