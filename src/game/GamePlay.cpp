@@ -36,12 +36,6 @@ const std::string& GameOverText() {
     return text;
 }
 
-void TextAt(TCanvas& canvas, int x, int y, const std::string& text, int size, TColor color) {
-    canvas.Font.Size = size;
-    canvas.Font.Color = color;
-    canvas.TextOut(x, y, text);
-}
-
 std::string LowerReliefName() {
     return "downrelief" + std::to_string(Random(4) + 1);
 }
@@ -287,9 +281,9 @@ void TGamePlay::EndGameOverBanner() {
 
 void TGamePlay::DrawHeadsUp() {
     TCanvas& canvas = Form().BackBuffer()->Canvas();
-    TextAt(canvas, 112, 10, std::to_string(Level), 16, clWhite);
+    TmainForm::DrawText(canvas, 112, 10, std::to_string(Level), 16, clWhite);
     const std::string score = std::to_string(Score);
-    TextAt(canvas, 717 - canvas.TextWidth(score) / 2, 42, score, 16, clWhite);
+    TmainForm::DrawText(canvas, 717 - canvas.TextWidth(score) / 2, 42, score, 16, clWhite);
 }
 
 void TGamePlay::DXTimer2Timer(int LagCount) {
@@ -299,12 +293,7 @@ void TGamePlay::DXTimer2Timer(int LagCount) {
     }
     TDirectDrawSurface* back = form.BackBuffer();
     TCanvas& canvas = back->Canvas();
-    canvas.Brush.Style = bsClear;
-    canvas.Font.Style = TFontStyles{};
-    canvas.Pen.Style = psSolid;
-    canvas.Font.Color = clBlack;
-    canvas.Font.Name = "Arial";
-    canvas.Font.Size = 16;
+    TmainForm::PrepareCanvas(canvas, clBlack);
 
     form.DXInput1->Update();
     form.DXSpriteEngine1->Dead();
@@ -340,7 +329,7 @@ void TGamePlay::DXTimer2Timer(int LagCount) {
 
     if (form.GameState == gsLevelBanner) {
         form.MessageTimer -= kTimerInterval;
-        TextAt(canvas, 260, 280, LevelBannerText() + std::to_string(Level), 38, clRed);
+        TmainForm::DrawText(canvas, 260, 280, LevelBannerText() + std::to_string(Level), 38, clRed);
         if (form.MessageTimer <= 0) {
             form.GameState = gsPlaying;
             HeroSprite->Visible = true;
@@ -350,7 +339,7 @@ void TGamePlay::DXTimer2Timer(int LagCount) {
     }
     if (form.GameState == gsGameOver) {
         form.MessageTimer -= kTimerInterval;
-        TextAt(canvas, 250, 280, GameOverText(), 38, clRed);
+        TmainForm::DrawText(canvas, 250, 280, GameOverText(), 38, clRed);
         if (form.MessageTimer <= 0) {
             EndGameOverBanner();
         }
