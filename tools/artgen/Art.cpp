@@ -172,10 +172,10 @@ cairo_pattern_t* Radial(double cx, double cy, double r0, double r1,
     return pattern;
 }
 
-void FillOutline(cairo_t* cr, cairo_pattern_t* pattern, std::uint32_t outline, double lineWidth) {
-    cairo_set_source(cr, pattern);
-    cairo_fill_preserve(cr);
-    cairo_pattern_destroy(pattern);
+namespace {
+// Strokes the current path with the outline colour, or drops it when there
+// is no outline.
+void StrokeOutline(cairo_t* cr, std::uint32_t outline, double lineWidth) {
     if (lineWidth > 0) {
         SetColor(cr, outline);
         cairo_set_line_width(cr, lineWidth);
@@ -184,17 +184,19 @@ void FillOutline(cairo_t* cr, cairo_pattern_t* pattern, std::uint32_t outline, d
         cairo_new_path(cr);
     }
 }
+} // namespace
+
+void FillOutline(cairo_t* cr, cairo_pattern_t* pattern, std::uint32_t outline, double lineWidth) {
+    cairo_set_source(cr, pattern);
+    cairo_fill_preserve(cr);
+    cairo_pattern_destroy(pattern);
+    StrokeOutline(cr, outline, lineWidth);
+}
 
 void FillOutline(cairo_t* cr, std::uint32_t fill, std::uint32_t outline, double lineWidth) {
     SetColor(cr, fill);
     cairo_fill_preserve(cr);
-    if (lineWidth > 0) {
-        SetColor(cr, outline);
-        cairo_set_line_width(cr, lineWidth);
-        cairo_stroke(cr);
-    } else {
-        cairo_new_path(cr);
-    }
+    StrokeOutline(cr, outline, lineWidth);
 }
 
 void FillPattern(cairo_t* cr, cairo_pattern_t* pattern) {
