@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -136,6 +137,9 @@ public:
     void Script(const std::string& text) { script_ = text; }
     // Asks the next runs for a state dump / screenshot after tick T.
     void DumpAt(int tick) { dumps_.push_back(tick); }
+    void DumpAt(std::initializer_list<int> ticks) {
+        dumps_.insert(dumps_.end(), ticks.begin(), ticks.end());
+    }
     void ScreenshotAt(int tick) { shots_.push_back(tick); }
     std::string StatePath(int tick) const {
         return PathOf("state-" + std::to_string(tick) + ".json");

@@ -49,8 +49,7 @@ TEST(MenusOptions, DownAndEnterOpenTheOptionsAndLeftTogglesSound) {
                    .Press(5, "Down")
                    .Press(6, "Left")
                    .Text());
-    run.DumpAt(3);
-    run.DumpAt(6);
+    run.DumpAt({3, 6});
     ASSERT_EQ(run.Run(6).exitCode, 0);
     const auto opened = run.State(3);
     EXPECT_EQ(opened["MenuScreen"], 2);
@@ -100,9 +99,7 @@ TEST(MenusOptions, CountryTakesTenCharactersAndBackspace) {
                    .Line("7 type Q")
                    .Press(8, "Escape") // leaves, saving
                    .Text());
-    run.DumpAt(5);
-    run.DumpAt(7);
-    run.DumpAt(8);
+    run.DumpAt({5, 7, 8});
     ASSERT_EQ(run.Run(8).exitCode, 0);
     EXPECT_EQ(run.State(5)["EditMode"], true);
     EXPECT_EQ(run.State(5)["config"]["Country"], "мир abcdef");
@@ -130,9 +127,7 @@ TEST(MenusOptions, BossKeyPromptIgnoresModifiers) {
                    .Press(9, "Escape") // consumed, still waiting
                    .Press(10, "K")
                    .Text());
-    run.DumpAt(4);
-    run.DumpAt(9);
-    run.DumpAt(10);
+    run.DumpAt({4, 9, 10});
     run.ScreenshotAt(4);
     ASSERT_EQ(run.Run(10).exitCode, 0);
     EXPECT_EQ(run.State(4)["MenuScreen"], 7);
@@ -223,9 +218,7 @@ TEST(MenusScores, ShowsTheTableAndClearsItAfterYes) {
                    .Press(4, "Enter") // clear?
                    .Press(6, "Enter") // ДА
                    .Text());
-    run.DumpAt(2);
-    run.DumpAt(4);
-    run.DumpAt(6);
+    run.DumpAt({2, 4, 6});
     run.ScreenshotAt(2);
     run.ScreenshotAt(4);
     ASSERT_EQ(run.Run(6).exitCode, 0);
@@ -258,9 +251,7 @@ TEST(MenusScores, NoKeepsTheTableAndArrowsSkipTheBackItem) {
                    .Press(5, "Enter")
                    .Press(6, "Escape")
                    .Text());
-    run.DumpAt(3);
-    run.DumpAt(4);
-    run.DumpAt(6);
+    run.DumpAt({3, 4, 6});
     ASSERT_EQ(run.Run(6).exitCode, 0);
     EXPECT_EQ(run.State(3)["Selected"], 2);
     EXPECT_EQ(run.State(4)["Selected"], 1);
@@ -294,9 +285,7 @@ TEST(MenusHelp, PagesTurnAndStopAtOneAndSeven) {
     }
     keys.Press(14, "Escape").Press(15, "Enter"); // back on entry 4
     run.Script(keys.Text());
-    for (int t : {3, 5, 10, 12, 14, 15}) {
-        run.DumpAt(t);
-    }
+    run.DumpAt({3, 5, 10, 12, 14, 15});
     ASSERT_EQ(run.Run(15).exitCode, 0);
     EXPECT_EQ(run.State(3)["HelpPage"], 1);
     EXPECT_EQ(run.State(5)["HelpPage"], 2);
@@ -325,8 +314,7 @@ TEST(MenusHelp, PagesTurnAndStopAtOneAndSeven) {
 TEST(MenusExit, EscapeTwiceOpensAndClosesTheExitWindow) {
     GameRun run;
     run.Script(Keys().Press(2, "Escape").Press(3, "Escape").Text());
-    run.DumpAt(2);
-    run.DumpAt(3);
+    run.DumpAt({2, 3});
     ASSERT_EQ(run.Run(3).exitCode, 0);
     const auto open = run.State(2);
     EXPECT_EQ(open["MenuScreen"], 5);
@@ -351,9 +339,7 @@ TEST(MenusExit, CloseRequestsWaitForAnOpenDialog) {
                    .Press(7, "Escape") // НЕТ on the exit window
                    .Press(8, "Escape") // back to the main menu
                    .Text());
-    for (int t : {4, 5, 6, 8}) {
-        run.DumpAt(t);
-    }
+    run.DumpAt({4, 5, 6, 8});
     ASSERT_EQ(run.Run(8).exitCode, 0);
     EXPECT_EQ(run.State(4)["MenuScreen"], 6);
     EXPECT_EQ(run.State(5)["MenuScreen"], 3);
@@ -367,8 +353,7 @@ TEST(MenusExit, CloseRequestsWaitForAnOpenDialog) {
 TEST(MenusExit, EntrySixAndNoLeavesEntrySixSelected) {
     GameRun run;
     run.Script(Keys().Press(2, "Up").Press(3, "Enter").Press(4, "Right").Press(5, "Enter").Text());
-    run.DumpAt(3);
-    run.DumpAt(5);
+    run.DumpAt({3, 5});
     ASSERT_EQ(run.Run(5).exitCode, 0);
     EXPECT_EQ(run.State(3)["MenuScreen"], 5);
     const auto back = run.State(5);
@@ -380,8 +365,7 @@ TEST(MenusPointer, ClickOnAMainEntryClosesTheOpenScreenAndOpensIt) {
     GameRun run;
     run.Script(Keys().Press(2, "Down").Press(2, "Enter").Text() + // options
                "3 mouse move 495 271\n" + ClickEntry(4, 3) + "\n");
-    run.DumpAt(3);
-    run.DumpAt(4);
+    run.DumpAt({3, 4});
     ASSERT_EQ(run.Run(4).exitCode, 0);
     const auto hovering = run.State(3);
     EXPECT_EQ(hovering["MainHover"], true);
@@ -410,8 +394,7 @@ TEST(MenusPointer, ClickOnAMainEntryClosesAnExitWindowOverASubScreen) {
     GameRun run;
     run.Script(Keys().Press(2, "Down").Press(2, "Enter").Line("3 close").Text() + // options
                ClickEntry(4, 3) + "\n");
-    run.DumpAt(3);
-    run.DumpAt(4);
+    run.DumpAt({3, 4});
     ASSERT_EQ(run.Run(4).exitCode, 0);
     EXPECT_EQ(run.State(3)["SavedScreen"], 2);
     const auto state = run.State(4);
@@ -425,8 +408,7 @@ TEST(MenusPointer, HoverSelectsAndClickActs) {
     GameRun run;
     run.Script("2 mouse move 495 229\n" + ClickEntry(3, 4) + "\n" + // help
                "4 mouse move 10 10\n5 click 10 10\n");
-    run.DumpAt(2);
-    run.DumpAt(5);
+    run.DumpAt({2, 5});
     ASSERT_EQ(run.Run(5).exitCode, 0);
     EXPECT_EQ(run.State(2)["Selected"], 2);
     const auto state = run.State(5);
