@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -191,6 +192,16 @@ const std::vector<AudioCase> kCases = {
       "3 sound menu", "4 sound menu", "4 music stop $a", "5 sound menu",
       "5 music load Sound\\1.xm $b", "5 music play $b"},
      1},
+    // The click of the switch sounds before it goes off, not after it is on.
+    {"TheOptionsSoundSwitchSilencesTheClicks",
+     true,
+     {},
+     kOptions + Press(3, "Down") + Press(4, "Left") + Press(5, "Up") + Press(6, "Down") +
+         Press(7, "Right") + Press(8, "Up"),
+     8,
+     {"0 music load sound\\1.xm $a", "0 music play $a", "2 sound menu", "2 sound menu",
+      "3 sound menu", "3 sound menu", "4 sound menu", "8 sound menu"},
+     1},
     {"TheBossKeyInAGameStopsTheTune",
      true,
      {},
@@ -239,6 +250,10 @@ const std::vector<AudioCase> kCases = {
       "4 " + kNoMusic},
      0},
 };
+
+void PrintTo(const AudioCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class SoundCalls : public ::testing::TestWithParam<AudioCase> {};
 

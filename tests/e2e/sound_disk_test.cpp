@@ -210,13 +210,14 @@ TEST(SoundDisk, TheMixOfAMenuAndAGameHoldsTheTunesAndTheEffects) {
         e2e::RunProcess({archive, "extract", "sound/gamesound.dxw", "effects"}, run.Dir());
     ASSERT_EQ(extracted.exitCode, 0) << extracted.err;
 
-    // Clicks on the menu, the game started by Enter, a shot after its banner.
+    // Clicks on the menu, the game started by Enter, the gun held from
+    // about the end of its banner (which lasts longer when frames are slow).
     const int start = 90;
-    const int shot = start + 94 + 12;
+    const int fire = start + 100;
+    const int ticks = start + 200;
     const std::string script = Press(20, "Down") + Press(40, "Up") + Press(60, "Down") +
-                               Press(75, "Up") + Press(start, "Enter") + std::to_string(shot) +
-                               " key down Space\n" + std::to_string(shot + 1) + " key up Space\n";
-    const int ticks = shot + 20;
+                               Press(75, "Up") + Press(start, "Enter") + std::to_string(fire) +
+                               " key down Space\n" + std::to_string(ticks - 8) + " key up Space\n";
     const std::string raw = run.PathOf("mix.raw");
     e2e::RunResult result;
     {
@@ -236,7 +237,7 @@ TEST(SoundDisk, TheMixOfAMenuAndAGameHoldsTheTunesAndTheEffects) {
         played[line.substr(line.find(' ') + 7)].push_back(std::atoi(line.c_str()));
     }
     ASSERT_GE(played["menu"].size(), 5u);
-    ASSERT_EQ(played["herogun"].size(), 1u);
+    ASSERT_GE(played["herogun"].size(), 1u);
     EXPECT_EQ(run.LogEvents("music play").size(), 2u);
 
     const std::string bytes = run.ReadFile("mix.raw");
