@@ -136,6 +136,7 @@ struct TDirectDrawSurface::Runs {
     };
     std::vector<std::uint32_t> rowStart;
     std::vector<Span> spans;
+    bool noKey = false; // not one pixel is the key: every row is one full run
 };
 
 TDirectDrawSurface::TDirectDrawSurface() = default;
@@ -284,6 +285,9 @@ void TDirectDrawSurface::PrepareKeyedRuns() const {
         }
     }
     runs->rowStart.push_back(static_cast<std::uint32_t>(runs->spans.size()));
+    runs->noKey = height_ > 0 && runs->spans.size() == static_cast<std::size_t>(height_) &&
+                  std::all_of(runs->spans.begin(), runs->spans.end(),
+                              [this](const Runs::Span& span) { return span.length == width_; });
     runs_ = std::move(runs);
 }
 
@@ -367,36 +371,74 @@ void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectD
     runs_.reset();
     const std::uint32_t* source =
         Source->pixels_.data() + static_cast<std::ptrdiff_t>(src.Top) * Source->width_ + src.Left;
+    const std::ptrdiff_t sourcePitch = Source->width_;
+    const std::ptrdiff_t targetPitch = width_;
 
-    if (!Transparent) {
+    // A keyed source without a single key pixel (a background chip) draws
+    // exactly like an opaque one, and a whole-row copy is far cheaper than
+    // walking its runs.
+    const Runs* runs = nullptr;
+    if (Transparent) {
+        Source->PrepareKeyedRuns();
+        runs = Source->runs_.get();
+        if (runs->noKey) {
+            runs = nullptr;
+        }
+    }
+
+    if (runs == nullptr) {
         if (fillPending_) {
             for (int y = 0; y < rows; ++y) {
                 CoverRow(dest.Top + y, dest.Left, dest.Right, true);
             }
         }
-        for (int y = 0; y < rows; ++y) {
-            std::memmove(target, source, static_cast<std::size_t>(columns) * sizeof(std::uint32_t));
-            target += width_;
-            source += Source->width_;
+        const std::size_t bytes = static_cast<std::size_t>(columns) * sizeof(std::uint32_t);
+        if (Source == this) {
+            // Drawing a surface onto itself may overlap; other sources never do.
+            for (int y = 0; y < rows; ++y) {
+                std::memmove(target + y * targetPitch, source + y * sourcePitch, bytes);
+            }
+        } else {
+            for (int y = 0; y < rows; ++y) {
+                std::memcpy(target + y * targetPitch, source + y * sourcePitch, bytes);
+            }
         }
         return;
     }
 
-    Source->PrepareKeyedRuns();
-    const Runs& runs = *Source->runs_;
     const int left = src.Left;
     const int right = src.Right;
-    for (int y = 0; y < rows; ++y) {
-        const std::size_t row = static_cast<std::size_t>(src.Top + y);
-        const Runs::Span* span = runs.spans.data() + runs.rowStart[row];
-        const Runs::Span* end = runs.spans.data() + runs.rowStart[row + 1];
-        if (fillPending_) {
+    const Runs::Span* spans = runs->spans.data();
+    const std::uint32_t* rowStart = runs->rowStart.data() + src.Top;
+    if (fillPending_) {
+        // Settle the deferred fill of every row first; the copies below then
+        // run without looking at it again.
+        for (int y = 0; y < rows; ++y) {
+            const Runs::Span* span = spans + rowStart[y];
+            const Runs::Span* end = spans + rowStart[y + 1];
             // Opaque when one run spans the whole clipped row.
             const bool opaque =
                 span != end && span->start <= left && span->start + span->length >= right;
             CoverRow(dest.Top + y, dest.Left, dest.Right, opaque);
         }
-        for (; span != end; ++span) {
+    }
+
+    if (left == 0 && right == Source->width_) {
+        // Not clipped at the sides (most sprites): every run is copied whole.
+        for (int y = 0; y < rows; ++y) {
+            const Runs::Span* end = spans + rowStart[y + 1];
+            for (const Runs::Span* span = spans + rowStart[y]; span != end; ++span) {
+                CopyPixels(target + span->start, source + span->start, span->length);
+            }
+            target += targetPitch;
+            source += sourcePitch;
+        }
+        return;
+    }
+
+    for (int y = 0; y < rows; ++y) {
+        const Runs::Span* end = spans + rowStart[y + 1];
+        for (const Runs::Span* span = spans + rowStart[y]; span != end; ++span) {
             int start = span->start;
             if (start >= right) {
                 break;
@@ -409,8 +451,8 @@ void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectD
             stop = std::min(stop, right);
             CopyPixels(target + (start - left), source + (start - left), stop - start);
         }
-        target += width_;
-        source += Source->width_;
+        target += targetPitch;
+        source += sourcePitch;
     }
 }
 
