@@ -175,6 +175,9 @@ public:
     bool Tile = false;
 
 private:
+    void DrawChipRows(TDirectDrawSurface* surface, int x, int y, int chip, int firstRow,
+                      int endRow) const;
+
     int mapWidth_ = 0;
     int mapHeight_ = 0;
     std::vector<std::int32_t> map_;

@@ -7,7 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "Fakes.h"
+#include "engine/DXDraw.h"
 #include "engine/Errors.h"
+#include "engine/ImageList.h"
 #include "engine/Surface.h"
 
 namespace {
@@ -312,6 +315,69 @@ TEST(ImageSpriteBounds, TileWrapsAroundTheSurface) {
         EXPECT_EQ(r.Left, c.left) << c.x;
         EXPECT_EQ(r.Top, c.top) << c.y;
         EXPECT_EQ(r.Width(), 100);
+    }
+}
+
+// A tiled map of keyed chips, wherever it is scrolled, shows exactly the
+// cells of the map repeated over the surface: cell k of a row sits at
+// X + k * chip width, wrapping around the map.
+TEST(BackgroundSprite, TiledMapMatchesThePixelByPixelTiling) {
+    constexpr std::uint32_t kKeyPixel = 0xFF00FF;
+    const auto picture = [](int x, int y) {
+        return (x * 3 + y) % 11 == 0 ? kKeyPixel : CoordinatePixel(x, y);
+    };
+    FakeVideo video;
+    TDXDraw draw(&video);
+    TDXImageList list;
+    list.SetDXDraw(&draw);
+    draw.Initialize();
+    TPictureCollectionItem* item = list.Items.Add();
+    item->Picture = MakePicture(90, 70, picture); // chips 30 x 35: three across, two down
+    item->PatternWidth = 30;
+    item->PatternHeight = 35;
+    item->SetTransparentColor(RGBColor(255, 0, 255));
+    item->Restore();
+
+    TDirectDrawSurface surface(200, 150);
+    TSpriteEngine engine;
+    engine.SetSurface(&surface);
+    auto* background = new TBackgroundSprite(&engine);
+    background->Image = item;
+    background->Tile = true;
+    background->SetMapSize(3, 2);
+    const int chips[2][3] = {{5, 0, 3}, {-1, 4, 1}}; // -1: an empty cell
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            background->SetChip(column, row, chips[row][column]);
+        }
+    }
+    const auto wrap = [](int value, int divisor) {
+        return ((value % divisor) + divisor) % divisor;
+    };
+    const int offsets[][2] = {{0, 0}, {-7, -50}, {13, 22}, {-31, 5}, {100, -1}, {-95, -75}};
+    for (const auto& offset : offsets) {
+        SCOPED_TRACE("at " + std::to_string(offset[0]) + ", " + std::to_string(offset[1]));
+        background->X = offset[0];
+        background->Y = offset[1];
+        surface.Fill(0x123456);
+        engine.Draw();
+        int wrong = 0;
+        for (int y = 0; y < surface.Height(); ++y) {
+            for (int x = 0; x < surface.Width(); ++x) {
+                // Where (x, y) falls inside its chip, and which cell of the map.
+                const int u = wrap(x - offset[0], 30);
+                const int v = wrap(y - offset[1], 35);
+                const int chip =
+                    chips[wrap((y - offset[1] - v) / 35, 2)][wrap((x - offset[0] - u) / 30, 3)];
+                std::uint32_t expected = 0x123456;
+                if (chip >= 0) {
+                    const std::uint32_t pixel = picture(chip % 3 * 30 + u, chip / 3 * 35 + v);
+                    expected = pixel == kKeyPixel ? expected : pixel;
+                }
+                wrong += surface.Pixel(x, y) != expected ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(wrong, 0);
     }
 }
 
