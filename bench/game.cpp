@@ -50,13 +50,9 @@ public:
         environment.HasSeed = true;
         environment.RandomSeed = 1;
         form_ = std::make_unique<TmainForm>(environment);
-        mainForm = form_.get();
         form_->FormCreate();
     }
-    ~HeadlessGame() {
-        form_.reset();
-        mainForm = nullptr;
-    }
+    ~HeadlessGame() { form_.reset(); }
 
     TmainForm& Form() { return *form_; }
 

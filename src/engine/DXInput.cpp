@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "engine/Errors.h"
+#include "platform/KeyCodes.h"
 
 // ------------------------------------------------------------ TCustomInput
 
@@ -30,18 +31,15 @@ bool TCustomInput::MayRead() const {
 
 namespace {
 
-constexpr int kVkShift = 0x10;
-constexpr int kVkReturn = 0x0D;
-
 TKeyAssignList MakeAssigns(int up, int down, int left, int right, int button2) {
     TKeyAssignList assigns{};
-    assigns[isUp] = {up, 0x26, 0x68};
-    assigns[isDown] = {down, 0x28, 0x62};
-    assigns[isLeft] = {left, 0x25, 0x64};
-    assigns[isRight] = {right, 0x27, 0x66};
-    assigns[isButton1] = {'Z', 0x20, 0};
-    assigns[isButton2] = {button2, kVkReturn, 0};
-    assigns[isButton9] = {0x71, 0, 0}; // F2
+    assigns[isUp] = {up, VK_UP, VK_NUMPAD8};
+    assigns[isDown] = {down, VK_DOWN, VK_NUMPAD2};
+    assigns[isLeft] = {left, VK_LEFT, VK_NUMPAD4};
+    assigns[isRight] = {right, VK_RIGHT, VK_NUMPAD6};
+    assigns[isButton1] = {'Z', VK_SPACE, 0};
+    assigns[isButton2] = {button2, VK_RETURN, 0};
+    assigns[isButton9] = {VK_F2, 0, 0};
     return assigns;
 }
 
@@ -52,7 +50,7 @@ TKeyAssignList TKeyboard::DefaultAssigns() {
 }
 
 TKeyAssignList TKeyboard::FormAssigns() {
-    return MakeAssigns('W', 'S', 'A', 'D', kVkShift);
+    return MakeAssigns('W', 'S', 'A', 'D', VK_SHIFT);
 }
 
 TKeyboard::TKeyboard(platform::IVideo& window, const bool& activeOnly)

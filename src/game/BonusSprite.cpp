@@ -1,10 +1,12 @@
 #include "game/BonusSprite.h"
 
+#include "common/FormServices.h"
+#include "common/Random.h"
 #include "engine/ImageList.h"
 #include "game/GameContext.h"
+#include "game/GamePlay.h"
 #include "game/GameRules.h"
 #include "game/HeroSprite.h"
-#include "shell/MainForm.h"
 
 namespace {
 
@@ -56,7 +58,7 @@ void TBonusSprite::DoMove(int) {
     if (X <= -Width) {
         Dead();
     }
-    X -= game::Form().ScrollSpeed + 1;
+    X -= game::Play().ScrollSpeed + 1;
 }
 
 void TBonusSprite::DoDraw() {
@@ -96,14 +98,14 @@ TTreasureSprite::TTreasureSprite(TSprite* AParent) : TImageSprite(AParent) {
 }
 
 void TTreasureSprite::DoMove(int) {
-    X -= game::Form().ScrollSpeed;
+    X -= game::Play().ScrollSpeed;
     if (X < -Width) {
         Dead();
     }
 }
 
 TEngineSprite::TEngineSprite(TSprite* AParent) : TImageSprite(AParent) {
-    const THeroSprite* hero = game::Form().HeroSprite;
+    const THeroSprite* hero = game::Play().HeroSprite;
     PixelCheck = false;
     Image = game::GameImage("handengine");
     X = hero->X + 113;
@@ -121,5 +123,5 @@ void TEngineSprite::DoMove(int) {
 }
 
 void TEngineSprite::DoCollision(TSprite* Sprite, bool& Done) {
-    game::Form().HeroSprite->DoCollision(Sprite, Done);
+    game::Play().HeroSprite->DoCollision(Sprite, Done);
 }

@@ -1,9 +1,11 @@
 #include "game/EnemySprite.h"
 
+#include "common/FormServices.h"
+#include "common/Random.h"
 #include "engine/ImageList.h"
 #include "game/GameContext.h"
+#include "game/GamePlay.h"
 #include "game/GameRules.h"
-#include "shell/MainForm.h"
 
 TEnemySprite::TEnemySprite(TSprite* AParent, int AKind) : TImageSprite(AParent) {
     PixelCheck = false;
@@ -46,7 +48,7 @@ void TEnemySprite::DoMove(int) {
     }
     AnimPos = AnimTick / 5;
 
-    const int scroll = game::Form().ScrollSpeed;
+    const int scroll = game::Play().ScrollSpeed;
     if (Kind == 7) {
         ++Phase;
         BaseX -= scroll;
@@ -63,13 +65,14 @@ void TEnemySprite::Kill() {
     if (Deaded()) {
         return;
     }
-    TmainForm& form = game::Form();
+    TGamePlay& play = game::Play();
+    TFormServices& form = game::Services();
     Dead();
     form.PlayEffect("fishdie");
     if (game::LeavesDeadBody(Kind)) {
         new TDeadBodySprite(Engine(), X, 1, Y);
     }
-    form.Score = static_cast<std::uint16_t>(form.Score + Points);
+    play.Score = static_cast<std::uint16_t>(play.Score + Points);
 }
 
 TDeadBodySprite::TDeadBodySprite(TSprite* AParent, int AX, std::uint8_t AKind, int AY)
@@ -97,8 +100,9 @@ TDeadBodySprite::TDeadBodySprite(TSprite* AParent, int AX, std::uint8_t AKind, i
 }
 
 void TDeadBodySprite::DoMove(int) {
-    TmainForm& form = game::Form();
-    X -= form.ScrollSpeed;
+    TGamePlay& play = game::Play();
+    TFormServices& form = game::Services();
+    X -= play.ScrollSpeed;
     if (Kind == 1) {
         if (Y < 560) {
             Y += 3;

@@ -1,21 +1,37 @@
 #include "game/GameContext.h"
 
-#include "engine/DXSprite.h"
+#include <cassert>
+
+#include "common/FormServices.h"
 #include "engine/ImageList.h"
-#include "shell/MainForm.h"
+#include "game/GamePlay.h"
 
 namespace game {
+namespace {
 
-TmainForm& Form() {
-    return *mainForm;
+TGamePlay* bound = nullptr;
+
+} // namespace
+
+TGamePlay& Play() {
+    assert(bound != nullptr);
+    return *bound;
+}
+
+TFormServices& Services() {
+    return Play().Services();
 }
 
 TSpriteEngine& Root() {
-    return mainForm->DXSpriteEngine1->Engine();
+    return Services().SpriteRoot();
 }
 
 TPictureCollectionItem* GameImage(const std::string& name) {
-    return mainForm->DXImageList1->Items.Find(name);
+    return Services().Images().Find(name);
+}
+
+void BindPlay(TGamePlay* play) {
+    bound = play;
 }
 
 } // namespace game

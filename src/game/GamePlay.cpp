@@ -5,6 +5,9 @@
 #include <nlohmann/json.hpp>
 
 #include "assets/Paths.h"
+#include "common/Drawing.h"
+#include "common/FormServices.h"
+#include "common/Random.h"
 #include "engine/DXClass.h"
 #include "engine/DXDraw.h"
 #include "engine/DXInput.h"
@@ -19,41 +22,50 @@
 #include "game/SceneSprites.h"
 #include "game/WeaponSprite.h"
 #include "menus/MenuSprites.h"
-#include "platform/Platform.h"
-#include "shell/MainForm.h"
 
 namespace {
 
 constexpr int kTimerInterval = 16; // ms of DXTimer2, subtracted once a tick
 
 const std::string& LevelBannerText() {
-    static const std::string text = platform::Utf8ToCp1251("УРОВЕНЬ ");
+    static const std::string text = Ru("УРОВЕНЬ ");
     return text;
 }
 
 const std::string& GameOverText() {
-    static const std::string text = platform::Utf8ToCp1251("КОНЕЦ ИГРЫ");
+    static const std::string text = Ru("КОНЕЦ ИГРЫ");
     return text;
-}
-
-std::string LowerReliefName() {
-    return "downrelief" + std::to_string(Random(4) + 1);
 }
 
 } // namespace
 
-using game::Form;
 using game::Root;
 
+TGamePlay::TGamePlay(TFormServices& services) : services_(services) {
+    game::BindPlay(this);
+}
+
+TGamePlay::~TGamePlay() {
+    game::BindPlay(nullptr);
+}
+
+void TGamePlay::ForgetFieldSprites() {
+    HeroSprite = nullptr;
+    HandEngine = nullptr;
+    SupergunIndicator = nullptr;
+    NetIndicator = nullptr;
+    EngineIndicator = nullptr;
+}
+
 void TGamePlay::CreateGameField() {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     TSpriteEngine& root = Root();
 
     root.Clear();
     HeroSprite = nullptr;
     HandEngine = nullptr;
-    form.DXImageList1->Items.LoadFromFile(ResolveGamePath("data\\gamegraphic.dxg"));
-    TPictureCollection& images = form.DXImageList1->Items;
+    form.Images().LoadFromFile(ResolveGamePath("data\\gamegraphic.dxg"));
+    TPictureCollection& images = form.Images();
 
     auto* background = new TMenuBackground(&root);
     background->Image = images.Find("back");
@@ -95,7 +107,7 @@ void TGamePlay::CreateGameField() {
 
     BottomReliefEnd = 0;
     for (int i = 0; i < 9; ++i) {
-        new TRelief(&root, LowerReliefName(), false, false);
+        new TRelief(&root, game::LowerReliefName(), false, false);
     }
 
     HeroSprite = new THeroSprite(&root);
@@ -230,7 +242,7 @@ void TGamePlay::RunSpawners() {
 }
 
 void TGamePlay::LevelUp() {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     TSpriteEngine& root = Root();
     ++Level;
     LevelLength = game::LevelLengthFor(Level);
@@ -253,26 +265,15 @@ void TGamePlay::LevelUp() {
 }
 
 void TGamePlay::EndGameOverBanner() {
-    TmainForm& form = Form();
-    const int rank = form.ScoreRank();
+    TFormServices& form = services_;
+    const int rank = ScoreRank(form.ConfigRecord, Score);
     form.ShowMouseCursor(true);
     if (rank == 11) {
-        form.GameState = gsMenu;
-        Root().Clear();
-        HeroSprite = nullptr;
-        HandEngine = nullptr;
-        SupergunIndicator = nullptr;
-        NetIndicator = nullptr;
-        EngineIndicator = nullptr;
-        form.MenuBackground = nullptr;
-        form.ClosingWindow = nullptr;
-        form.DXTimer2->SetEnabled(false);
-        form.CreateMenuField();
-        form.DXTimer1->SetEnabled(true);
+        form.ReturnToMenus();
     } else {
         form.GameState = gsEnterName;
         form.ClosingWindow->Visible = true;
-        form.MenuScreen = 8;
+        form.MenuScreen = msEnterName;
         form.CreateExit();
         form.Selected = 3;
         form.EditMode = true;
@@ -280,23 +281,23 @@ void TGamePlay::EndGameOverBanner() {
 }
 
 void TGamePlay::DrawHeadsUp() {
-    TCanvas& canvas = Form().BackBuffer()->Canvas();
-    TmainForm::DrawText(canvas, 112, 10, std::to_string(Level), 16, clWhite);
+    TCanvas& canvas = services_.BackBuffer()->Canvas();
+    DrawText(canvas, 112, 10, std::to_string(Level), 16, clWhite);
     const std::string score = std::to_string(Score);
-    TmainForm::DrawText(canvas, 717 - canvas.TextWidth(score) / 2, 42, score, 16, clWhite);
+    DrawText(canvas, 717 - canvas.TextWidth(score) / 2, 42, score, 16, clWhite);
 }
 
 void TGamePlay::DXTimer2Timer(int LagCount) {
-    TmainForm& form = Form();
-    if (!form.DXDraw->CanDraw()) {
+    TFormServices& form = services_;
+    if (!form.Display().CanDraw()) {
         return;
     }
     TDirectDrawSurface* back = form.BackBuffer();
     TCanvas& canvas = back->Canvas();
-    TmainForm::PrepareCanvas(canvas, clBlack);
+    PrepareCanvas(canvas, clBlack);
 
-    form.DXInput1->Update();
-    form.DXSpriteEngine1->Dead();
+    form.Input().Update();
+    form.SpriteEngine().Dead();
 
     if (form.GameState == gsPlaying) {
         if (!HeroSprite->Visible) {
@@ -313,23 +314,23 @@ void TGamePlay::DXTimer2Timer(int LagCount) {
             HeroSprite->Controllable = false; // the hero rises out of the level
         }
         MoveReliefEnds();
-        form.DXSpriteEngine1->Move(LagCount);
+        form.SpriteEngine().Move(LagCount);
         --AirLeft;
         RunBonusTimers();
         RunSpawners();
     }
     if (form.GameState == gsHeroDying) {
         MoveReliefEnds();
-        form.DXSpriteEngine1->Move(LagCount);
+        form.SpriteEngine().Move(LagCount);
     }
 
     back->Fill(0);
-    form.DXSpriteEngine1->Draw();
+    form.SpriteEngine().Draw();
     DrawHeadsUp();
 
     if (form.GameState == gsLevelBanner) {
         form.MessageTimer -= kTimerInterval;
-        TmainForm::DrawText(canvas, 260, 280, LevelBannerText() + std::to_string(Level), 38, clRed);
+        DrawText(canvas, 260, 280, LevelBannerText() + std::to_string(Level), 38, clRed);
         if (form.MessageTimer <= 0) {
             form.GameState = gsPlaying;
             HeroSprite->Visible = true;
@@ -339,36 +340,25 @@ void TGamePlay::DXTimer2Timer(int LagCount) {
     }
     if (form.GameState == gsGameOver) {
         form.MessageTimer -= kTimerInterval;
-        TmainForm::DrawText(canvas, 250, 280, GameOverText(), 38, clRed);
+        DrawText(canvas, 250, 280, GameOverText(), 38, clRed);
         if (form.MessageTimer <= 0) {
             EndGameOverBanner();
         }
     }
 
-    form.DrawOnlineOverlays(canvas);
-    form.DrawShellGameOverlays(canvas);
+    form.DrawDialogOverlays(canvas);
 
     if (form.GameState == gsNextLevel) {
         LevelUp();
     }
 
     canvas.Release();
-    form.DXDraw->Flip();
+    form.Display().Flip();
 }
 
 bool TGamePlay::GameFieldExists() const {
-    if (HeroSprite == nullptr || mainForm == nullptr || mainForm->GameState == gsMenu) {
-        return false;
-    }
-    // The engine may have been cleared by the menu side on its way back to the
-    // menus; only trust the handle while the hero is still in the tree.
-    const TSpriteEngine& root = mainForm->DXSpriteEngine1->Engine();
-    for (int i = 0; i < root.Count(); ++i) {
-        if (dynamic_cast<const THeroSprite*>(root.Items(i)) == HeroSprite) {
-            return true;
-        }
-    }
-    return false;
+    // Every way back to the menus forgets the handles with the sprites.
+    return HeroSprite != nullptr;
 }
 
 void TGamePlay::DumpGameState(nlohmann::json& state) const {

@@ -1,18 +1,27 @@
 // The game field and the game tick, as part of the main window: the
 // game-state variables that the game's sprites read and change, the handles of
-// the sprites that live as long as the field, and the operations of play.
+// the sprites that live as long as the field, and the operations of play. The
+// rest of the window is reached through the services it was made with.
 #pragma once
 
 #include <cstdint>
 
 #include <nlohmann/json_fwd.hpp>
 
+class TFormServices;
 class THeroSprite;
 class TEngineSprite;
 class TBonusIndicatorSprite;
 
 class TGamePlay {
 public:
+    explicit TGamePlay(TFormServices& services);
+    ~TGamePlay();
+    TGamePlay(const TGamePlay&) = delete;
+    TGamePlay& operator=(const TGamePlay&) = delete;
+
+    TFormServices& Services() const { return services_; }
+
     // Game-state variables: one set for the whole run. The values here are
     // those at load; CreateGameField sets those of a new game.
     std::uint8_t Level = 0;        // wraps past 255 (see GameRules.h)
@@ -65,6 +74,9 @@ public:
     // Both relief ends follow the scroll by ScrollSpeed.
     void MoveReliefEnds();
 
+    // Forgets the handles above; the sprite tree is being emptied.
+    void ForgetFieldSprites();
+
     // Writes the game fields and the "hero" object of the state dump; "hero" is
     // null while no game field exists.
     void DumpGameState(nlohmann::json& state) const;
@@ -76,4 +88,6 @@ private:
     void EndGameOverBanner();
     void DrawHeadsUp();
     bool GameFieldExists() const;
+
+    TFormServices& services_;
 };

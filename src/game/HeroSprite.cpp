@@ -1,14 +1,16 @@
 #include "game/HeroSprite.h"
 
+#include "common/FormServices.h"
+#include "common/Random.h"
 #include "engine/DXInput.h"
 #include "engine/ImageList.h"
 #include "game/BonusSprite.h"
 #include "game/EnemySprite.h"
 #include "game/GameContext.h"
+#include "game/GamePlay.h"
 #include "game/GameRules.h"
 #include "game/SceneSprites.h"
 #include "game/WeaponSprite.h"
-#include "shell/MainForm.h"
 
 namespace {
 
@@ -51,7 +53,8 @@ void THeroSprite::DoMove(int) {
     if (!Visible) {
         return;
     }
-    TmainForm& form = game::Form();
+    TGamePlay& play = game::Play();
+    TFormServices& form = game::Services();
     new TBubbleSprite(Engine(), X + 80, Y);
     Y -= 1;
 
@@ -62,7 +65,7 @@ void THeroSprite::DoMove(int) {
     }
     AnimPos = AnimTick / FrameTicks;
 
-    if (form.AirLeft <= 0) {
+    if (play.AirLeft <= 0) {
         DieByAir();
         return;
     }
@@ -84,13 +87,13 @@ void THeroSprite::DoMove(int) {
         --NetCooldown;
     }
 
-    const TDXInputStates& states = form.DXInput1->States;
+    const TDXInputStates& states = form.Input().States;
     if (Controllable && (states.test(isButton1) || form.LeftButton) && GunCooldown == 0) {
         new THeroWeaponSprite(Engine(), X + Width, 1, Y + 15);
         GunCooldown = 200 / GunRate;
     }
     // The net may be thrown while rising out of a level, unlike the gun.
-    if (form.NetIndicator->Visible && (states.test(isButton2) || form.RightButton) &&
+    if (play.NetIndicator->Visible && (states.test(isButton2) || form.RightButton) &&
         NetCooldown == 0) {
         new THeroWeaponSprite(Engine(), X + Width, 2, Y - 72);
         NetCooldown = 200 / NetRate;
@@ -102,10 +105,11 @@ void THeroSprite::DoMove(int) {
 }
 
 void THeroSprite::Steer() {
-    TmainForm& form = game::Form();
-    const TDXInputStates& states = form.DXInput1->States;
-    double& vx = form.HeroVelocityX;
-    double& vy = form.HeroVelocityY;
+    TGamePlay& play = game::Play();
+    TFormServices& form = game::Services();
+    const TDXInputStates& states = form.Input().States;
+    double& vx = play.HeroVelocityX;
+    double& vy = play.HeroVelocityY;
     const int maxX = 795 - Width;
     const int maxY = 590 - Height;
 
@@ -159,7 +163,7 @@ void THeroSprite::Steer() {
 }
 
 void THeroSprite::PlaceHandEngine() {
-    TEngineSprite* hand = game::Form().HandEngine;
+    TEngineSprite* hand = game::Play().HandEngine;
     if (hand != nullptr && hand->Visible) {
         hand->X = X + 113;
         hand->Y = Y + 5;
@@ -170,7 +174,8 @@ void THeroSprite::DoCollision(TSprite* Sprite, bool&) {
     if (!Visible || !Controllable) {
         return;
     }
-    TmainForm& form = game::Form();
+    TGamePlay& play = game::Play();
+    TFormServices& form = game::Services();
     if (auto* fish = dynamic_cast<TEnemySprite*>(Sprite)) {
         // A fish already killed or cleared away in this tick stays in the tree
         // until the next sweep; it must not take the new life with it.
@@ -184,7 +189,7 @@ void THeroSprite::DoCollision(TSprite* Sprite, bool&) {
             return;
         }
         form.PlayEffect("bonus");
-        form.Score = static_cast<std::uint16_t>(form.Score + treasure->Value);
+        play.Score = static_cast<std::uint16_t>(play.Score + treasure->Value);
         treasure->Dead();
     } else if (auto* relief = dynamic_cast<TRelief*>(Sprite)) {
         if (!relief->IsTop) {
@@ -195,10 +200,10 @@ void THeroSprite::DoCollision(TSprite* Sprite, bool&) {
         switch (game::PushOutOfRelief(hero, piece)) {
         case game::ReliefPush::PushedLeft:
         case game::ReliefPush::PushedRight:
-            form.HeroVelocityX = 0;
+            play.HeroVelocityX = 0;
             break;
         case game::ReliefPush::PushedDown:
-            form.HeroVelocityY = 0;
+            play.HeroVelocityY = 0;
             break;
         case game::ReliefPush::None:
             break;
@@ -220,39 +225,39 @@ void THeroSprite::DoCollision(TSprite* Sprite, bool&) {
 }
 
 void THeroSprite::PickUpBonus(std::uint8_t kind, std::uint8_t value) {
-    TmainForm& form = game::Form();
+    TGamePlay& play = game::Play();
     switch (kind) {
     case 1:
-        form.Score = static_cast<std::uint16_t>(form.Score + value);
+        play.Score = static_cast<std::uint16_t>(play.Score + value);
         break;
     case 2:
         GunRate = 12;
-        form.SupergunIndicator->Remaining = game::kPowerTime;
-        form.SupergunIndicator->Visible = true;
+        play.SupergunIndicator->Remaining = game::kPowerTime;
+        play.SupergunIndicator->Visible = true;
         break;
     case 3:
-        form.NetIndicator->Remaining = game::kPowerTime;
-        form.NetIndicator->Visible = true;
+        play.NetIndicator->Remaining = game::kPowerTime;
+        play.NetIndicator->Visible = true;
         break;
     case 4:
-        form.AirLeft += form.AirCapacity / 3;
-        if (form.AirLeft > form.AirCapacity) {
-            form.AirLeft = form.AirCapacity;
+        play.AirLeft += play.AirCapacity / 3;
+        if (play.AirLeft > play.AirCapacity) {
+            play.AirLeft = play.AirCapacity;
         }
         break;
     case 5:
-        form.EngineIndicator->Remaining = game::kPowerTime;
-        form.EngineIndicator->Visible = true;
-        form.HandEngine->Visible = true;
-        form.HandEngine->X = X + 113;
-        form.HandEngine->Y = Y + 5;
-        form.MoveReliefEnds();
-        form.ScrollSpeed = 4;
+        play.EngineIndicator->Remaining = game::kPowerTime;
+        play.EngineIndicator->Visible = true;
+        play.HandEngine->Visible = true;
+        play.HandEngine->X = X + 113;
+        play.HandEngine->Y = Y + 5;
+        play.MoveReliefEnds();
+        play.ScrollSpeed = 4;
         break;
     case 6:
-        ++form.Lives;
-        if (form.Lives > 5) {
-            form.Lives = 5;
+        ++play.Lives;
+        if (play.Lives > 5) {
+            play.Lives = 5;
         }
         break;
     default:
@@ -261,22 +266,24 @@ void THeroSprite::PickUpBonus(std::uint8_t kind, std::uint8_t value) {
 }
 
 void THeroSprite::LoseLife() {
-    TmainForm& form = game::Form();
+    TGamePlay& play = game::Play();
+    TFormServices& form = game::Services();
     Visible = false;
     form.GameState = gsHeroDying;
-    --form.Lives;
+    --play.Lives;
 }
 
 void THeroSprite::DieByFish() {
     LoseLife();
-    game::Form().PlayEffect("herodiefish");
+    game::Services().PlayEffect("herodiefish");
     new TDeadBodySprite(Engine(), X, 2, Y);
 }
 
 void THeroSprite::DieByAir() {
-    TmainForm& form = game::Form();
+    TGamePlay& play = game::Play();
+    TFormServices& form = game::Services();
     LoseLife();
-    form.AirLeft = form.AirCapacity / 3;
+    play.AirLeft = play.AirCapacity / 3;
     form.PlayEffect("herodieair");
     new TDeadBodySprite(Engine(), X, 3, Y);
 }
@@ -297,11 +304,11 @@ TScaleSprite::TScaleSprite(TSprite* AParent) : TImageSprite(AParent) {
 }
 
 void TScaleSprite::DoDraw() {
-    const TmainForm& form = game::Form();
-    if (form.AirCapacity <= 0) {
+    const TGamePlay& play = game::Play();
+    if (play.AirCapacity <= 0) {
         return;
     }
-    const int columns = game::Trunc(static_cast<double>(form.AirLeft) / form.AirCapacity * Width);
+    const int columns = game::Trunc(static_cast<double>(play.AirLeft) / play.AirCapacity * Width);
     TDirectDrawSurface* surface = Engine()->Surface();
     for (int i = 0; i <= columns; ++i) {
         Image->Draw(surface, X + i, Y, i);
@@ -317,7 +324,7 @@ TLivesIndicator::TLivesIndicator(TSprite* AParent) : TImageSprite(AParent) {
 }
 
 void TLivesIndicator::DoDraw() {
-    const int lives = game::Form().Lives;
+    const int lives = game::Play().Lives;
     TDirectDrawSurface* surface = Engine()->Surface();
     for (int k = 1; k <= lives; ++k) {
         life_->Draw(surface, 462 + 24 * k, 42, 0);

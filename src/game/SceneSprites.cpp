@@ -1,21 +1,19 @@
 #include "game/SceneSprites.h"
 
+#include "common/FormServices.h"
+#include "common/Random.h"
 #include "engine/ImageList.h"
 #include "game/GameContext.h"
+#include "game/GamePlay.h"
 #include "game/GameRules.h"
-#include "shell/MainForm.h"
 
-namespace {
-
-std::string LowerReliefName() {
+std::string game::LowerReliefName() {
     return "downrelief" + std::to_string(Random(4) + 1);
 }
 
-} // namespace
-
 TRelief::TRelief(TSprite* AParent, const std::string& Name, bool AChain, bool AIsTop)
     : TImageSprite(AParent) {
-    TmainForm& form = game::Form();
+    TGamePlay& play = game::Play();
     Image = game::GameImage(Name);
     Width = Image->Width();
     Height = Image->Height();
@@ -23,20 +21,20 @@ TRelief::TRelief(TSprite* AParent, const std::string& Name, bool AChain, bool AI
     Chain = AChain ? 1 : 0;
     IsTop = AIsTop ? 1 : 0;
     if (IsTop) {
-        X = form.TopReliefEnd;
+        X = play.TopReliefEnd;
         Y = 114;
-        form.TopReliefEnd += Width;
+        play.TopReliefEnd += Width;
     } else {
-        X = form.BottomReliefEnd;
+        X = play.BottomReliefEnd;
         Y = 473;
-        form.BottomReliefEnd += Width;
+        play.BottomReliefEnd += Width;
     }
     SetZ(3);
 }
 
 void TRelief::DoMove(int) {
-    TmainForm& form = game::Form();
-    X -= form.ScrollSpeed;
+    TGamePlay& play = game::Play();
+    X -= play.ScrollSpeed;
     // A piece marked dead earlier in this tick may be moved a second time (the
     // tick of a death runs two move passes); it must not append twice, or the
     // lower chain would grow and the level lose an upper group.
@@ -45,13 +43,13 @@ void TRelief::DoMove(int) {
     }
     Dead();
     if (!IsTop) {
-        new TRelief(Engine(), LowerReliefName(), false, false);
+        new TRelief(Engine(), game::LowerReliefName(), false, false);
     } else if (Chain) {
-        if (form.ReliefGroups < form.LevelLength) {
-            form.CreateUpRelief();
-        } else if (form.ReliefGroups == form.LevelLength) {
+        if (play.ReliefGroups < play.LevelLength) {
+            play.CreateUpRelief();
+        } else if (play.ReliefGroups == play.LevelLength) {
             new TRelief(Engine(), "uprelief2", false, true);
-            ++form.ReliefGroups;
+            ++play.ReliefGroups;
         }
     }
 }
@@ -92,7 +90,7 @@ void TGreenAlgae::DoMove(int) {
         }
         AnimPos = AnimTick / 10;
     }
-    X -= game::Form().ScrollSpeed;
+    X -= game::Play().ScrollSpeed;
     if (X <= -Width) {
         Dead();
     }
@@ -116,7 +114,7 @@ void TBubbleSprite::DoMove(int) {
     ++Phase;
     X = BaseX + game::Trunc(20 * game::Sin256(Phase));
     Y -= 2;
-    BaseX -= game::Form().ScrollSpeed;
+    BaseX -= game::Play().ScrollSpeed;
     if (Y < 114 - Height) {
         Dead();
     }

@@ -8,6 +8,11 @@
 
 #include "engine/DXSprite.h"
 
+namespace game {
+// One of the four lower relief pieces, drawn at random.
+std::string LowerReliefName();
+} // namespace game
+
 // One piece of the upper or the lower relief chain. It takes its x from its
 // chain's end and moves that end right by its width; when it has scrolled off
 // the left edge it appends what follows it on its chain.

@@ -1,9 +1,11 @@
 #include "game/WeaponSprite.h"
 
+#include "common/FormServices.h"
+#include "common/Random.h"
 #include "engine/ImageList.h"
 #include "game/EnemySprite.h"
 #include "game/GameContext.h"
-#include "shell/MainForm.h"
+#include "game/GamePlay.h"
 
 THeroWeaponSprite::THeroWeaponSprite(TSprite* AParent, int AX, std::uint8_t AKind, int AY)
     : TImageSprite(AParent) {
@@ -11,12 +13,12 @@ THeroWeaponSprite::THeroWeaponSprite(TSprite* AParent, int AX, std::uint8_t AKin
     if (Kind == 2) {
         Damage = 10;
         Image = game::GameImage("netweapon");
-        game::Form().PlayEffect("heronet");
+        game::Services().PlayEffect("heronet");
     } else {
         Kind = 1;
         Damage = 1;
         Image = game::GameImage("heroweapon1");
-        game::Form().PlayEffect("herogun");
+        game::Services().PlayEffect("herogun");
         TailFrame = 0;
         tail_ = game::GameImage("tail");
     }

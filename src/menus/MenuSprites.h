@@ -6,6 +6,8 @@
 
 #include "engine/DXSprite.h"
 
+class TPictureCollection;
+
 class TMenuBackground : public TBackgroundSprite {
 public:
     using TBackgroundSprite::TBackgroundSprite;
@@ -34,6 +36,6 @@ public:
 // (45, 187), Z 2, from the menu archive of the main window's image list.
 class THelpImageSprite : public TImageSprite {
 public:
-    explicit THelpImageSprite(TSprite* AParent);
+    THelpImageSprite(TSprite* AParent, TPictureCollection& pictures);
     const char* ClassName() const override { return "THelpImageSprite"; }
 };

@@ -3,25 +3,19 @@
 #include <filesystem>
 
 #include "assets/Paths.h"
+#include "common/Drawing.h"
+#include "common/FormServices.h"
+#include "common/TextCase.h"
+#include "engine/ImageList.h"
 #include "menus/MenuSprites.h"
-#include "shell/MainForm.h"
 
 namespace {
 
-TmainForm& Form() {
-    return *mainForm;
-}
-TSpriteEngine& Root() {
-    return Form().DXSpriteEngine1->Engine();
-}
-TPictureCollection& Pictures() {
-    return Form().DXImageList1->Items;
-}
-
 // An image sprite of the menu scene, sized to its picture.
 template <class TSpriteClass>
-TSpriteClass* NewSprite(TPictureCollectionItem* image, int x, int y, int z, bool visible) {
-    auto* sprite = new TSpriteClass(&Root());
+TSpriteClass* NewSprite(TSpriteEngine& root, TPictureCollectionItem* image, int x, int y, int z,
+                        bool visible) {
+    auto* sprite = new TSpriteClass(&root);
     sprite->PixelCheck = false;
     sprite->Image = image;
     sprite->Width = image->Width();
@@ -40,13 +34,6 @@ template <class TSpriteClass> void Kill(TSpriteClass*& sprite) {
     }
 }
 
-// Screens 8 and 9 belong to the online scores; their actions are its own.
-template <class TForm> void RunOnlineAction(TForm& form) {
-    if constexpr (requires { form.OnlineMenuAction(); }) {
-        RunOnlineAction(form);
-    }
-}
-
 void ShowIf(TSprite* sprite, bool visible) {
     if (sprite != nullptr) {
         sprite->Visible = visible;
@@ -55,9 +42,10 @@ void ShowIf(TSprite* sprite, bool visible) {
 
 } // namespace
 
-THelpImageSprite::THelpImageSprite(TSprite* AParent) : TImageSprite(AParent) {
+THelpImageSprite::THelpImageSprite(TSprite* AParent, TPictureCollection& pictures)
+    : TImageSprite(AParent) {
     PixelCheck = false;
-    Image = Pictures().Items(24);
+    Image = pictures.Items(24);
     Width = Image->Width();
     Height = Image->Height();
     X = 45;
@@ -66,7 +54,7 @@ THelpImageSprite::THelpImageSprite(TSprite* AParent) : TImageSprite(AParent) {
     Visible = true;
 }
 
-TMenuSystem::TMenuSystem() {
+TMenuSystem::TMenuSystem(TFormServices& services) : services_(services) {
     ItemCount = {0, 6, 5, 2, 2, 2, 2, 0, 4, 2};
     const std::uint16_t mainY[] = {177, 221, 265, 309, 353, 397};
     for (int i = 1; i <= 6; ++i) {
@@ -106,7 +94,7 @@ bool TMenuSystem::ItemHit(int screen, int item, int x, int y) const {
 }
 
 void TMenuSystem::CreateMenuField() {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     // The engine was cleared before this: forget every sprite of the last scene.
     form.ScreenItems = {};
     form.MainItems = {};
@@ -116,21 +104,23 @@ void TMenuSystem::CreateMenuField() {
     WindowSprite = FullSprite = MusOnSprite = MusOffSprite = SoundOnSprite = SoundOffSprite =
         nullptr;
 
-    Pictures().LoadFromFile("data\\menu.dxg");
+    services_.Images().LoadFromFile("data\\menu.dxg");
     form.MainHover = false;
 
-    TPictureCollectionItem* background = Pictures().Items(0);
-    MenuBackground = new TMenuBackground(&Root());
-    MenuBackground->SetMapSize(1, 1);
-    MenuBackground->Image = background;
-    MenuBackground->Width = background->Width();
-    MenuBackground->Height = background->Height();
-    MenuBackground->SetZ(0);
-    MenuBackground->Visible = true;
+    TPictureCollectionItem* background = services_.Images().Items(0);
+    auto* menuBackground = new TMenuBackground(&services_.SpriteRoot());
+    menuBackground->SetMapSize(1, 1);
+    menuBackground->Image = background;
+    menuBackground->Width = background->Width();
+    menuBackground->Height = background->Height();
+    menuBackground->SetZ(0);
+    menuBackground->Visible = true;
+    form.MenuBackground = menuBackground;
 
-    ClosingWindow = NewSprite<TClosingWindow>(Pictures().Find("console"), 188, 160, 5, false);
+    form.ClosingWindow = NewSprite<TClosingWindow>(
+        services_.SpriteRoot(), services_.Images().Find("console"), 188, 160, 5, false);
 
-    form.MenuScreen = 1;
+    form.MenuScreen = msMain;
     form.Selected = 1;
     CreateMainMenu();
 
@@ -140,10 +130,10 @@ void TMenuSystem::CreateMenuField() {
 }
 
 void TMenuSystem::CreateMainMenu() {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     for (int i = 1; i <= 6; ++i) {
-        auto* item = NewSprite<TMenuItem>(Pictures().Items(i), ItemX[1][i], ItemY[1][i], 1,
-                                          i == form.Selected);
+        auto* item = NewSprite<TMenuItem>(services_.SpriteRoot(), services_.Images().Items(i),
+                                          ItemX[1][i], ItemY[1][i], 1, i == form.Selected);
         ItemW[1][i] = static_cast<std::uint16_t>(item->Width);
         ItemH[1][i] = static_cast<std::uint16_t>(item->Height);
         form.ScreenItems[i] = item;
@@ -152,12 +142,13 @@ void TMenuSystem::CreateMainMenu() {
 }
 
 void TMenuSystem::CreateSubMenu(const char* name) {
-    SubBackground = NewSprite<TSubBackground>(Pictures().Find(name), 31, 175, 1, true);
+    SubBackground = NewSprite<TSubBackground>(services_.SpriteRoot(), services_.Images().Find(name),
+                                              31, 175, 1, true);
 }
 
 void TMenuSystem::DestroyMenu() {
-    TmainForm& form = Form();
-    if (form.MenuScreen == 1 && form.GameState == gsMenu) {
+    TFormServices& form = services_;
+    if (form.MenuScreen == msMain && form.GameState == gsMenu) {
         for (int i = 1; i <= ItemCount[1]; ++i) {
             form.ScreenItems[i] = nullptr;
         }
@@ -170,12 +161,12 @@ void TMenuSystem::DestroyMenu() {
 }
 
 void TMenuSystem::CreateExit() {
-    Form().ScreenItems = {};
+    services_.ScreenItems = {};
 }
 
 void TMenuSystem::SelectItem() {
-    TmainForm& form = Form();
-    if (form.MenuScreen == 2 && form.Selected != 4) {
+    TFormServices& form = services_;
+    if (form.MenuScreen == msOptions && form.Selected != 4) {
         form.EditMode = false;
     }
     if (form.GameState == gsEnterName) {
@@ -205,7 +196,7 @@ void TMenuSystem::SelectItem() {
 }
 
 void TMenuSystem::OpenSubScreen(const char* background) {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     DestroyMenu();
     form.MenuScreen = form.Selected;
     form.MainSelected = form.Selected;
@@ -214,25 +205,25 @@ void TMenuSystem::OpenSubScreen(const char* background) {
 }
 
 void TMenuSystem::BackToMainMenu() {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     Kill(SubBackground);
     DestroyMenu();
-    form.MenuScreen = 1;
+    form.MenuScreen = msMain;
     form.Selected = form.MainSelected;
     form.ScreenItems = form.MainItems;
 }
 
 void TMenuSystem::MenuAction() {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     if (form.MainHover) {
         // A click on a main-menu entry while a sub-screen or the exit window is
         // open: close them through their back actions first. The exit window
         // may cover a sub-screen, which is closed too, so that the click always
         // lands on the main menu and opens the entry that was clicked.
         bool closed = false;
-        while (form.MenuScreen >= 2 && form.MenuScreen <= 5) {
+        while (form.MenuScreen >= msOptions && form.MenuScreen <= msExitAsk) {
             form.MainHover = false;
-            form.Selected = form.MenuScreen == 2 ? 6 : form.MenuScreen == 5 ? 2 : 3;
+            form.Selected = form.MenuScreen == msOptions ? 6 : form.MenuScreen == msExitAsk ? 2 : 3;
             const std::uint8_t clicked = form.MainSelected;
             MenuAction();
             form.MainSelected = clicked;
@@ -242,27 +233,16 @@ void TMenuSystem::MenuAction() {
                 return; // the exit window was over a game
             }
         }
-        if (closed && form.MenuScreen != 1) {
+        if (closed && form.MenuScreen != msMain) {
             return;
         }
     }
     form.PlayEffect("menu");
     switch (form.MenuScreen) {
-    case 1:
+    case msMain:
         switch (form.Selected) {
         case 1:
-            form.DXTimer1->SetEnabled(false);
-            form.DXTimer2->SetEnabled(true);
-            form.GameState = gsPlaying;
-            // The game field clears the engine: no menu sprite outlives it.
-            form.ScreenItems = {};
-            form.MainItems = {};
-            form.SavedItems = {};
-            MenuBackground = nullptr;
-            ClosingWindow = nullptr;
-            SubBackground = nullptr;
-            HelpImage = nullptr;
-            form.CreateGameField();
+            form.StartGame();
             break;
         case 2:
             CreateOptions();
@@ -288,26 +268,24 @@ void TMenuSystem::MenuAction() {
             break;
         }
         break;
-    case 2:
+    case msOptions:
         OptionsAction();
         break;
-    case 3:
+    case msScores:
         ScoresAction();
         break;
-    case 4:
+    case msHelp:
         HelpAction();
         break;
-    case 5:
+    case msExitAsk:
         ExitAction();
         break;
-    case 6:
+    case msClearScoresAsk:
         ClearConfirmAction();
         break;
-    case 8:
-        form.EnterNameAction();
-        break;
-    case 9:
-        form.SendAskAction();
+    case msEnterName:
+    case msSendAsk:
+        form.ScoreDialogAction();
         break;
     default:
         break;
@@ -315,7 +293,7 @@ void TMenuSystem::MenuAction() {
 }
 
 void TMenuSystem::ShowOptionSprites() {
-    const TConfigRecord& config = Form().ConfigRecord;
+    const TConfigRecord& config = services_.ConfigRecord;
     ShowIf(WindowSprite, config.Windowed != 0);
     ShowIf(FullSprite, config.Windowed == 0);
     ShowIf(MusOnSprite, config.MusicOn != 0);
@@ -325,16 +303,22 @@ void TMenuSystem::ShowOptionSprites() {
 }
 
 void TMenuSystem::CreateOptions() {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     OpenSubScreen("optionsback");
-    WindowSprite = NewSprite<TMenuItem>(Pictures().Find("window"), 176, 215, 2, false);
-    FullSprite = NewSprite<TMenuItem>(Pictures().Find("full"), 305, 215, 2, false);
-    MusOnSprite = NewSprite<TMenuItem>(Pictures().Find("muson"), 155, 264, 2, false);
-    MusOffSprite = NewSprite<TMenuItem>(Pictures().Find("musoff"), 213, 264, 2, false);
-    SoundOnSprite = NewSprite<TMenuItem>(Pictures().Find("soundon"), 164, 311, 2, false);
-    SoundOffSprite = NewSprite<TMenuItem>(Pictures().Find("soundoff"), 221, 311, 2, false);
-    auto* back =
-        NewSprite<TMenuItem>(Pictures().Find("backactive"), ItemX[2][6], ItemY[2][6], 2, false);
+    WindowSprite = NewSprite<TMenuItem>(services_.SpriteRoot(), services_.Images().Find("window"),
+                                        176, 215, 2, false);
+    FullSprite = NewSprite<TMenuItem>(services_.SpriteRoot(), services_.Images().Find("full"), 305,
+                                      215, 2, false);
+    MusOnSprite = NewSprite<TMenuItem>(services_.SpriteRoot(), services_.Images().Find("muson"),
+                                       155, 264, 2, false);
+    MusOffSprite = NewSprite<TMenuItem>(services_.SpriteRoot(), services_.Images().Find("musoff"),
+                                        213, 264, 2, false);
+    SoundOnSprite = NewSprite<TMenuItem>(services_.SpriteRoot(), services_.Images().Find("soundon"),
+                                         164, 311, 2, false);
+    SoundOffSprite = NewSprite<TMenuItem>(services_.SpriteRoot(),
+                                          services_.Images().Find("soundoff"), 221, 311, 2, false);
+    auto* back = NewSprite<TMenuItem>(services_.SpriteRoot(), services_.Images().Find("backactive"),
+                                      ItemX[2][6], ItemY[2][6], 2, false);
     ItemW[2][6] = static_cast<std::uint16_t>(back->Width);
     ItemH[2][6] = static_cast<std::uint16_t>(back->Height);
     form.ScreenItems[6] = back;
@@ -342,7 +326,7 @@ void TMenuSystem::CreateOptions() {
 }
 
 void TMenuSystem::OptionsAction() {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     TConfigRecord& config = form.ConfigRecord;
     switch (form.Selected) {
     case 1:
@@ -368,9 +352,9 @@ void TMenuSystem::OptionsAction() {
         form.EditMode = !form.EditMode;
         break;
     case 5:
-        form.SavedScreen = 2;
-        form.MenuScreen = 7;
-        ShowIf(ClosingWindow, true);
+        form.SavedScreen = msOptions;
+        form.MenuScreen = msBossKeyPrompt;
+        ShowIf(form.ClosingWindow, true);
         break;
     case 6:
         form.SaveConfig();
@@ -382,7 +366,7 @@ void TMenuSystem::OptionsAction() {
         Kill(MusOffSprite);
         Kill(SoundOnSprite);
         Kill(SoundOffSprite);
-        form.MenuScreen = 1;
+        form.MenuScreen = msMain;
         form.Selected = form.MainSelected;
         form.ScreenItems = form.MainItems;
         break;
@@ -392,12 +376,13 @@ void TMenuSystem::OptionsAction() {
 }
 
 void TMenuSystem::CreateScores() {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     OpenSubScreen("scoreback");
     const char* names[] = {"clearscore", "viewscore", "backactive"};
     for (int i = 1; i <= 3; ++i) {
-        auto* item = NewSprite<TMenuItem>(Pictures().Find(names[i - 1]), ItemX[3][i], ItemY[3][i],
-                                          2, i == 1);
+        auto* item =
+            NewSprite<TMenuItem>(services_.SpriteRoot(), services_.Images().Find(names[i - 1]),
+                                 ItemX[3][i], ItemY[3][i], 2, i == 1);
         ItemW[3][i] = static_cast<std::uint16_t>(item->Width);
         ItemH[3][i] = static_cast<std::uint16_t>(item->Height);
         form.ScreenItems[i] = item;
@@ -405,13 +390,13 @@ void TMenuSystem::CreateScores() {
 }
 
 void TMenuSystem::ScoresAction() {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     switch (form.Selected) {
     case 1:
-        form.SavedScreen = 3;
-        form.MenuScreen = 6;
+        form.SavedScreen = msScores;
+        form.MenuScreen = msClearScoresAsk;
         form.Selected = 1;
-        ShowIf(ClosingWindow, true);
+        ShowIf(form.ClosingWindow, true);
         form.SavedItems = form.ScreenItems;
         CreateExit();
         break;
@@ -427,28 +412,29 @@ void TMenuSystem::ScoresAction() {
 }
 
 void TMenuSystem::ClearConfirmAction() {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     if (form.Selected != 1 && form.Selected != 2) {
         return;
     }
     DestroyMenu();
     form.ScreenItems = form.SavedItems;
     if (form.Selected == 1) {
-        form.ResetScoreTable();
+        ResetScoreTable(form.ConfigRecord);
         form.SaveConfig();
     }
     form.MenuScreen = form.SavedScreen;
-    ShowIf(ClosingWindow, false);
+    ShowIf(form.ClosingWindow, false);
 }
 
 void TMenuSystem::CreateHelp() {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     OpenSubScreen("helpback");
-    HelpImage = new THelpImageSprite(&Root());
+    HelpImage = new THelpImageSprite(&services_.SpriteRoot(), services_.Images());
     const char* names[] = {"prev", "next", "backactive"};
     for (int i = 1; i <= 3; ++i) {
-        auto* item = NewSprite<TMenuItem>(Pictures().Find(names[i - 1]), ItemX[4][i], ItemY[4][i],
-                                          2, i == 1);
+        auto* item =
+            NewSprite<TMenuItem>(services_.SpriteRoot(), services_.Images().Find(names[i - 1]),
+                                 ItemX[4][i], ItemY[4][i], 2, i == 1);
         ItemW[4][i] = static_cast<std::uint16_t>(item->Width);
         ItemH[4][i] = static_cast<std::uint16_t>(item->Height);
         form.ScreenItems[i] = item;
@@ -459,14 +445,14 @@ void TMenuSystem::ShowHelpPage() {
     if (HelpImage == nullptr) {
         return;
     }
-    TPictureCollectionItem* page = Pictures().Items(Form().HelpPage + 23);
+    TPictureCollectionItem* page = services_.Images().Items(services_.HelpPage + 23);
     HelpImage->Image = page;
     HelpImage->Width = page->Width();
     HelpImage->Height = page->Height();
 }
 
 void TMenuSystem::HelpAction() {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     switch (form.Selected) {
     case 1:
         if (form.HelpPage > 1) {
@@ -491,7 +477,7 @@ void TMenuSystem::HelpAction() {
 }
 
 void TMenuSystem::ExitAction() {
-    TmainForm& form = Form();
+    TFormServices& form = services_;
     switch (form.Selected) {
     case 1:
         form.CloseConfirmed = true;
@@ -507,10 +493,67 @@ void TMenuSystem::ExitAction() {
         }
         form.MenuScreen = form.SavedScreen;
         form.Selected = form.MainSelected;
-        ShowIf(ClosingWindow, false);
+        ShowIf(form.ClosingWindow, false);
         if (form.GameState == gsPlaying) {
             form.ShowMouseCursor(false);
         }
+        break;
+    default:
+        break;
+    }
+}
+
+void TMenuSystem::ForgetMenuSprites() {
+    SubBackground = nullptr;
+    HelpImage = nullptr;
+    WindowSprite = FullSprite = MusOnSprite = MusOffSprite = SoundOnSprite = SoundOffSprite =
+        nullptr;
+}
+
+void TMenuSystem::DrawMenuOverlay(TCanvas& canvas) {
+    TFormServices& form = services_;
+    const std::uint8_t selected = form.Selected;
+    switch (form.MenuScreen) {
+    case msOptions: {
+        std::string country = " " + UpperCaseCp1251(form.ConfigRecord.Country.Text());
+        if (form.EditMode) {
+            ++form.BlinkCounter;
+            if (form.BlinkCounter % 32 >= 16) {
+                country += '|';
+            }
+        }
+        DrawText(canvas, 258, 360, country, 16, LightBlue);
+        DrawText(canvas, 195, 410, form.BossKeyName, 16, LightBlue);
+        if (selected >= 1 && selected <= 5) {
+            canvas.Pen.Color = LightBlue;
+            canvas.Pen.Width = 2;
+            canvas.Rectangle(ItemX[msOptions][selected], ItemY[msOptions][selected],
+                             ItemX[msOptions][selected] + ItemW[msOptions][selected],
+                             ItemY[msOptions][selected] + ItemH[msOptions][selected]);
+        }
+        break;
+    }
+    case msScores:
+        for (int rank = 1; rank <= 10; ++rank) {
+            const int y = 190 + 25 * rank;
+            const TScoreEntry& entry = form.ConfigRecord.ScoreTable[rank - 1];
+            DrawText(canvas, 60, y, std::to_string(rank), 16, LightBlue);
+            DrawText(canvas, 130, y, entry.Name.Text(), 16, LightBlue);
+            DrawText(canvas, 340, y, std::to_string(entry.Score), 16, LightBlue);
+        }
+        break;
+    case msExitAsk:
+        DrawExitQuestion(canvas, selected == 1);
+        break;
+    case msClearScoresAsk:
+        DrawText(canvas, 200, 165, Ru("ОТЧИСТКА РЕКОРДОВ"), 16, LightBlue);
+        DrawText(canvas, 270, 250, Ru("    ВЫ ДЕЙСТВИТЕЛЬНО"), 16, LightBlue);
+        DrawText(canvas, 245, 290, Ru("ХОТИТЕ ОТЧИСТИТЬ РЕКОРДЫ?"), 16, LightBlue);
+        DrawAnswers(canvas, 340, selected == 1);
+        break;
+    case msBossKeyPrompt:
+        DrawText(canvas, 275, 250, Ru("   Нажмите нужную   "), 22, LightBlue);
+        DrawText(canvas, 310, 280, Ru("     клавишу   "), 22, LightBlue);
         break;
     default:
         break;

@@ -1,16 +1,18 @@
 // The menu scenes as part of the main window: the menu sprites, the item
 // geometry of every screen, selection, the action dispatcher and the options,
-// scores, help and exit screens. The sprite classes are in menus/MenuSprites.h.
+// scores, help and exit screens, and the texts drawn over them. The sprite
+// classes are in menus/MenuSprites.h; the rest of the window is reached
+// through the services the menus were made with.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
+class TCanvas;
+class TFormServices;
 class TSprite;
-class TMenuBackground;
 class TSubBackground;
 class TMenuItem;
-class TClosingWindow;
 class THelpImageSprite;
 
 class TMenuSystem {
@@ -25,10 +27,8 @@ public:
     std::array<std::uint8_t, 10> ItemCount{};
 
     // Sprites of the scene (owned by the sprite engine; null when absent).
-    // The game scene sets MenuBackground and ClosingWindow to its own.
-    TMenuBackground* MenuBackground = nullptr;
+    // The background and the dialog window are in the shared state.
     TSubBackground* SubBackground = nullptr;
-    TClosingWindow* ClosingWindow = nullptr;
     THelpImageSprite* HelpImage = nullptr;
     TMenuItem* WindowSprite = nullptr; // the six switch pictures of the options
     TMenuItem* FullSprite = nullptr;
@@ -37,7 +37,9 @@ public:
     TMenuItem* SoundOnSprite = nullptr;
     TMenuItem* SoundOffSprite = nullptr;
 
-    TMenuSystem();
+    explicit TMenuSystem(TFormServices& services);
+    TMenuSystem(const TMenuSystem&) = delete;
+    TMenuSystem& operator=(const TMenuSystem&) = delete;
 
     // Loads "data\menu.dxg" and builds the menu scene (screen 1); starts the
     // menu music in gsMenu when music is on.
@@ -58,6 +60,12 @@ public:
 
     // Shows one picture of each options switch pair as the settings say.
     void ShowOptionSprites();
+    // Forgets the handles above; the sprite tree is being emptied.
+    void ForgetMenuSprites();
+
+    // The texts over the menu scene: the options' country and boss key, the
+    // score table and the dialog windows of screens 5 to 7.
+    void DrawMenuOverlay(TCanvas& canvas);
 
 private:
     void OpenSubScreen(const char* background);
@@ -68,4 +76,6 @@ private:
     void ExitAction();
     void ClearConfirmAction();
     void ShowHelpPage();
+
+    TFormServices& services_;
 };

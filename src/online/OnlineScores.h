@@ -1,12 +1,13 @@
 // The end-of-game score dialogs and the score submission, as part of the main
 // window: screen 8 (name and country), screen 9 (send the score?), the states
 // gsSending and gsSendFailed, the two requests of a submission and the public
-// score page. The rest of the form is reached through the global `mainForm`.
+// score page. The rest of the window is reached through the services the
+// dialogs were made with.
 //
 // How the other parts call in:
-// - the game tick, step 9: DrawOnlineOverlays(canvas) in every state (it does
-//   nothing outside gsEnterName .. gsSendFailed; it runs the countdown of
-//   gsSendFailed);
+// - the game tick, with the dialog windows over the field:
+//   DrawOnlineOverlays(canvas) in every state (it does nothing outside
+//   gsEnterName .. gsSendFailed; it runs the countdown of gsSendFailed);
 // - MenuAction on screens 8 and 9: EnterNameAction() and SendAskAction();
 // - Enter in the name field on screen 8 (Selected 3, EditMode set):
 //   AcceptNewEntry();
@@ -17,9 +18,14 @@
 #include <string>
 
 class TCanvas;
+class TFormServices;
 
 class TOnlineScores {
 public:
+    explicit TOnlineScores(TFormServices& services) : services_(services) {}
+    TOnlineScores(const TOnlineScores&) = delete;
+    TOnlineScores& operator=(const TOnlineScores&) = delete;
+
     // Screen 8, "ДА" or Enter in the name field: stores NewEntry with the
     // game's score in the table and in "config.dat", then asks whether to send
     // it (screen 9).
@@ -46,4 +52,6 @@ private:
     void DrawSendAsk(TCanvas& canvas);
     void DrawWaitFrame();
     std::string FetchOrEmpty(const std::string& url);
+
+    TFormServices& services_;
 };

@@ -18,7 +18,9 @@ inline LogSink& LogSinkSlot() {
     return sink;
 }
 
-inline void SetLogSink(LogSink sink) { LogSinkSlot() = std::move(sink); }
+inline void SetLogSink(LogSink sink) {
+    LogSinkSlot() = std::move(sink);
+}
 
 // `line` is the event without its tick, e.g. "sound herogun" (UTF-8).
 inline void LogEvent(std::string_view line) {
@@ -27,4 +29,4 @@ inline void LogEvent(std::string_view line) {
     }
 }
 
-}  // namespace platform
+} // namespace platform

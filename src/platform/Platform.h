@@ -11,6 +11,9 @@
 
 namespace platform {
 
+// The window's caption and the title of message boxes.
+inline constexpr const char* kGameTitle = "Ostrovia";
+
 // A view of 32-bit pixels (0x00RRGGBB), top row first. Pitch counts pixels.
 struct PixelView {
     std::uint32_t* pixels = nullptr;

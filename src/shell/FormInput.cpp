@@ -13,10 +13,10 @@ bool TmainForm::InGameState() const {
 }
 
 TShortString10* TmainForm::EditedField() {
-    if (MenuScreen == 2) {
+    if (MenuScreen == msOptions) {
         return &ConfigRecord.Country;
     }
-    if (MenuScreen == 8) {
+    if (MenuScreen == msEnterName) {
         if (Selected == 3) {
             return &NewEntry.Name;
         }
@@ -54,8 +54,9 @@ void TmainForm::FormKeyDown(std::uint16_t Key, TShiftKeys Shift) {
         }
         SelectItem();
     };
-    const bool arrowsMoveAnswers = MenuScreen == 3 || MenuScreen == 4 || MenuScreen == 5 ||
-                                   MenuScreen == 6 || MenuScreen == 8 || MenuScreen == 9;
+    const bool arrowsMoveAnswers = MenuScreen == msScores || MenuScreen == msHelp ||
+                                   MenuScreen == msExitAsk || MenuScreen == msClearScoresAsk ||
+                                   MenuScreen == msEnterName || MenuScreen == msSendAsk;
 
     if (InMenuState()) {
         switch (Key) {
@@ -77,7 +78,7 @@ void TmainForm::FormKeyDown(std::uint16_t Key, TShiftKeys Shift) {
             break;
         case VK_LEFT:
         case VK_RIGHT:
-            if (MenuScreen == 2 && Selected >= 1 && Selected <= 3) {
+            if (MenuScreen == msOptions && Selected >= 1 && Selected <= 3) {
                 MenuAction();
             } else if (arrowsMoveAnswers) {
                 Key == VK_LEFT ? up() : down();
@@ -86,21 +87,21 @@ void TmainForm::FormKeyDown(std::uint16_t Key, TShiftKeys Shift) {
         case VK_ESCAPE:
             MainHover = false;
             switch (MenuScreen) {
-            case 1:
+            case msMain:
                 Close();
                 break;
-            case 2:
+            case msOptions:
                 Selected = 6;
                 EditMode = false;
                 MenuAction();
                 break;
-            case 3:
-            case 4:
+            case msScores:
+            case msHelp:
                 Selected = 3;
                 MenuAction();
                 break;
-            case 5:
-            case 6:
+            case msExitAsk:
+            case msClearScoresAsk:
                 Selected = 2;
                 MenuAction();
                 break;
@@ -109,7 +110,7 @@ void TmainForm::FormKeyDown(std::uint16_t Key, TShiftKeys Shift) {
             }
             break;
         default:
-            if (MenuScreen == 7) {
+            if (MenuScreen == msBossKeyPrompt) {
                 if (Key != VK_SHIFT && Key != VK_CONTROL && Key != VK_MENU) {
                     ConfigRecord.BossKey = Key;
                     if (ClosingWindow != nullptr) {
@@ -225,7 +226,7 @@ void TmainForm::DXDrawMouseMove(TShiftKeys, int X, int Y) {
             return;
         }
     }
-    if (GameState == gsMenu && MenuScreen != 1) {
+    if (GameState == gsMenu && MenuScreen != msMain) {
         for (int i = 1; i <= 6; ++i) {
             if (ItemHit(1, i, X, Y)) {
                 MainHover = true;

@@ -6,24 +6,21 @@
 
 #include "assets/Music.h"
 #include "assets/Paths.h"
+#include "common/Drawing.h"
 #include "menus/MenuSprites.h"
 #include "online/HttpClient.h"
 #include "platform/Log.h"
-#include "shell/TextCase.h"
-
-TmainForm* mainForm = nullptr;
 
 namespace {
 
 const char* const ConfigFileName = "config.dat";
 
-std::string Ru(std::string_view utf8) {
-    return platform::Utf8ToCp1251(utf8);
-}
-
 } // namespace
 
-TmainForm::TmainForm(const TFormEnvironment& environment) : environment_(environment) {
+TmainForm::TmainForm(const TFormEnvironment& environment)
+    : TGamePlay(static_cast<TFormServices&>(*this)),
+      TMenuSystem(static_cast<TFormServices&>(*this)),
+      TOnlineScores(static_cast<TFormServices&>(*this)), environment_(environment) {
     DXDraw = std::make_unique<TDXDraw>(environment.Video);
     DXDraw->Display = TDXDrawDisplay{800, 600, 32, true, true, true};
     DXDraw->SurfaceWidth = 800;
@@ -81,9 +78,6 @@ TmainForm::~TmainForm() {
     DXWaveList1.reset();
     DXSound1.reset();
     HttpClient1.reset();
-    if (mainForm == this) {
-        mainForm = nullptr;
-    }
 }
 
 void TmainForm::FormCreate() {
@@ -138,13 +132,14 @@ bool TmainForm::FormClose() {
         // and items, leaving a screen nobody can leave; over the end-of-game
         // dialogs it would not even be drawn, and its "ДА" would end the
         // program where the player meant to keep the new score.
-        if (MenuScreen == 5 || MenuScreen == 6 || MenuScreen == 7 ||
+        if (MenuScreen == msExitAsk || MenuScreen == msClearScoresAsk ||
+            MenuScreen == msBossKeyPrompt ||
             (GameState >= gsEnterName && GameState <= gsSendFailed)) {
             return false;
         }
         SavedState = GameState;
         SavedScreen = MenuScreen;
-        MenuScreen = 5;
+        MenuScreen = msExitAsk;
         Selected = 1;
         if (ClosingWindow != nullptr) {
             ClosingWindow->Visible = true;
@@ -183,7 +178,7 @@ void TmainForm::ChangeMode() {
     const bool windowed = ConfigRecord.Windowed != 0;
     DXDraw->ChangeDisplayMode(windowed);
     platform::LogEvent(windowed ? "mode windowed" : "mode fullscreen");
-    if (MenuScreen == 2) {
+    if (MenuScreen == msOptions) {
         ShowOptionSprites();
     }
 }
@@ -192,22 +187,6 @@ void TmainForm::SetWindowed(bool windowed) {
     forcedMode_ = false;
     ConfigRecord.Windowed = windowed ? 1 : 0;
     ChangeMode();
-}
-
-void TmainForm::PrepareCanvas(TCanvas& canvas, TColor color) {
-    canvas.Brush.Style = bsClear;
-    canvas.Font.Style = TFontStyles{};
-    canvas.Pen.Style = psSolid;
-    canvas.Font.Color = color;
-    canvas.Font.Name = "Arial";
-    canvas.Font.Size = 16;
-}
-
-void TmainForm::DrawText(TCanvas& canvas, int x, int y, std::string_view text, int size,
-                         TColor color) {
-    canvas.Font.Size = size;
-    canvas.Font.Color = color;
-    canvas.TextOut(x, y, text);
 }
 
 TDirectDrawSurface* TmainForm::BackBuffer() {
@@ -231,71 +210,77 @@ void TmainForm::DXTimer1Timer(int LagCount) {
     DXDraw->Flip();
 }
 
-void TmainForm::DrawAnswers(TCanvas& canvas, int y) {
-    const TColor yes = Selected == 1 ? clRed : LightBlue;
-    const TColor no = Selected == 1 ? LightBlue : clRed;
-    DrawText(canvas, 360, y, Ru("ДА"), 16, yes);
-    DrawText(canvas, 405, y, "/", 16, LightBlue);
-    DrawText(canvas, 415, y, Ru("НЕТ"), 16, no);
-}
-
-void TmainForm::DrawMenuOverlay(TCanvas& canvas) {
-    switch (MenuScreen) {
-    case 2: {
-        std::string country = " " + UpperCaseCp1251(ConfigRecord.Country.Text());
-        if (EditMode) {
-            ++BlinkCounter;
-            if (BlinkCounter % 32 >= 16) {
-                country += '|';
-            }
-        }
-        DrawText(canvas, 258, 360, country, 16, LightBlue);
-        DrawText(canvas, 195, 410, BossKeyName, 16, LightBlue);
-        if (Selected >= 1 && Selected <= 5) {
-            canvas.Pen.Color = LightBlue;
-            canvas.Pen.Width = 2;
-            canvas.Rectangle(ItemX[2][Selected], ItemY[2][Selected],
-                             ItemX[2][Selected] + ItemW[2][Selected],
-                             ItemY[2][Selected] + ItemH[2][Selected]);
-        }
-        break;
-    }
-    case 3:
-        for (int rank = 1; rank <= 10; ++rank) {
-            const int y = 190 + 25 * rank;
-            const TScoreEntry& entry = ConfigRecord.ScoreTable[rank - 1];
-            DrawText(canvas, 60, y, std::to_string(rank), 16, LightBlue);
-            DrawText(canvas, 130, y, entry.Name.Text(), 16, LightBlue);
-            DrawText(canvas, 340, y, std::to_string(entry.Score), 16, LightBlue);
-        }
-        break;
-    case 5:
-        DrawText(canvas, 200, 165, Ru("ВЫХОД"), 16, LightBlue);
-        DrawText(canvas, 320, 270, Ru("ВЫЙТИ ИЗ ИГРЫ?"), 16, LightBlue);
-        DrawAnswers(canvas, 320);
-        break;
-    case 6:
-        DrawText(canvas, 200, 165, Ru("ОТЧИСТКА РЕКОРДОВ"), 16, LightBlue);
-        DrawText(canvas, 270, 250, Ru("    ВЫ ДЕЙСТВИТЕЛЬНО"), 16, LightBlue);
-        DrawText(canvas, 245, 290, Ru("ХОТИТЕ ОТЧИСТИТЬ РЕКОРДЫ?"), 16, LightBlue);
-        DrawAnswers(canvas, 340);
-        break;
-    case 7:
-        DrawText(canvas, 275, 250, Ru("   Нажмите нужную   "), 22, LightBlue);
-        DrawText(canvas, 310, 280, Ru("     клавишу   "), 22, LightBlue);
-        break;
-    default:
-        break;
-    }
-}
-
 void TmainForm::DrawShellGameOverlays(TCanvas& canvas) {
     if (GameState == gsExitAsk) {
-        DrawText(canvas, 200, 165, Ru("ВЫХОД"), 16, LightBlue);
-        DrawText(canvas, 320, 270, Ru("ВЫЙТИ ИЗ ИГРЫ?"), 16, LightBlue);
-        DrawAnswers(canvas, 320);
+        DrawExitQuestion(canvas, Selected == 1);
     } else if (GameState == gsPaused) {
         DrawText(canvas, 320, 280, Ru("ПАУЗА"), 38, clRed);
+    }
+}
+
+void TmainForm::DrawDialogOverlays(TCanvas& canvas) {
+    DrawOnlineOverlays(canvas);
+    DrawShellGameOverlays(canvas);
+}
+
+void TmainForm::ForgetSceneSprites() {
+    ScreenItems = {};
+    MainItems = {};
+    SavedItems = {};
+    MenuBackground = nullptr;
+    ClosingWindow = nullptr;
+    ForgetMenuSprites();
+    ForgetFieldSprites();
+}
+
+void TmainForm::StartGame() {
+    DXTimer1->SetEnabled(false);
+    DXTimer2->SetEnabled(true);
+    GameState = gsPlaying;
+    // The game field clears the engine: no menu sprite outlives it.
+    ForgetSceneSprites();
+    CreateGameField();
+}
+
+void TmainForm::ReturnToMenus() {
+    GameState = gsMenu;
+    DXTimer2->SetEnabled(false);
+    SpriteRoot().Clear();
+    ForgetSceneSprites();
+    CreateMenuField();
+    DXTimer1->SetEnabled(true);
+}
+
+void TmainForm::ScoreDialogAction() {
+    if (MenuScreen == msEnterName) {
+        EnterNameAction();
+    } else if (MenuScreen == msSendAsk) {
+        SendAskAction();
+    }
+}
+
+THttpClient& TmainForm::HttpClient() {
+    if (!HttpClient1) {
+        HttpClient1 = std::make_unique<THttpClient>();
+    }
+    return *HttpClient1;
+}
+
+void TmainForm::KeepWindowAlive() {
+    // What the player does meanwhile is dropped, as the dialog takes no input
+    // while it sends; only a released key is noted, so that the next press is
+    // not left latched.
+    if (environment_.Video != nullptr) {
+        std::vector<platform::Event> dropped;
+        environment_.Video->PollEvents(dropped);
+        for (const platform::Event& event : dropped) {
+            if (event.type == platform::Event::Type::KeyUp) {
+                KeyLatch = false;
+            }
+        }
+    }
+    if (DXDraw->CanDraw()) {
+        DXDraw->Flip();
     }
 }
 
@@ -344,22 +329,6 @@ bool TmainForm::CptClk(int hitTest) {
     }
     SetWindowed(false);
     return true;
-}
-
-void TmainForm::ScrambleConfig() {
-    ::ScrambleConfig(ConfigRecord);
-}
-
-void TmainForm::ResetScoreTable() {
-    ::ResetScoreTable(ConfigRecord);
-}
-
-int TmainForm::ScoreRank() {
-    return ::ScoreRank(ConfigRecord, Score);
-}
-
-void TmainForm::InsertNewScore() {
-    ::InsertNewScore(ConfigRecord, NewEntry);
 }
 
 void TmainForm::UpdateBossKeyName() {

@@ -1,17 +1,19 @@
 // The main window: it owns every component and all shell state, runs the menu
 // frame and the state machine, and receives the window's key, pointer and
 // activation events. The game (TGamePlay), the menus (TMenuSystem) and the
-// online dialogs (TOnlineScores) are parts of this one object; their code
-// reaches the rest of it through the global `mainForm`.
+// online dialogs (TOnlineScores) are parts of this one object; each was made
+// with a reference to the services this window implements
+// (common/FormServices.h) and reaches the rest of the window only through them.
 //
 // Where things live, so that no name is declared twice:
-// - here: the shell fields (GameState, MenuScreen, Selected, ..., MessageTimer,
-//   ConfigRecord, NewEntry, SongHandle, the item slots), the pointer impulses
-//   and buttons, the components, and the helpers every part uses (PlayEffect,
-//   LoadAndPlaySong, ShowMessage, ShowMouseCursor, SetCursorPos, SaveConfig...);
-// - TMenuSystem (menus/MenuSystem.h): the menu sprites, MenuBackground and
-//   ClosingWindow (the game scene replaces both with its own), the item
-//   geometry and the menu operations;
+// - TFormState (common/FormServices.h): the shell fields (GameState,
+//   MenuScreen, Selected, ..., MessageTimer, ConfigRecord, NewEntry,
+//   SongHandle, the item slots, the scene's background and dialog window, the
+//   pointer impulses and buttons);
+// - here: the components, the services (PlayEffect, LoadAndPlaySong,
+//   ShowMessage, ShowMouseCursor, SetCursorPos, SaveConfig, ReturnToMenus...);
+// - TMenuSystem (menus/MenuSystem.h): the menu sprites, the item geometry, the
+//   menu operations and the texts over the menus;
 // - TGamePlay (game/GamePlay.h): the game-state variables (Level, Score, Lives,
 //   AirLeft, ...), the game sprites' handles and the game operations;
 // - TOnlineScores (online/OnlineScores.h): the submission and screens 8 and 9.
@@ -24,6 +26,10 @@
 #include <string_view>
 
 #include "assets/DXSounds.h"
+#include "common/Config.h"
+#include "common/FormServices.h"
+#include "common/Random.h"
+#include "common/Vocabulary.h"
 #include "engine/DXClass.h"
 #include "engine/DXDraws.h"
 #include "engine/DXInput.h"
@@ -33,45 +39,8 @@
 #include "online/OnlineScores.h"
 #include "platform/Audio.h"
 #include "platform/Platform.h"
-#include "shell/Config.h"
-#include "shell/Random.h"
 
 class THttpClient;
-
-// GameState values.
-constexpr std::uint8_t gsMenu = 1;
-constexpr std::uint8_t gsPlaying = 2;
-constexpr std::uint8_t gsExitAsk = 3;
-constexpr std::uint8_t gsHeroDying = 4;
-constexpr std::uint8_t gsLevelBanner = 5;
-constexpr std::uint8_t gsGameOver = 6;
-constexpr std::uint8_t gsPaused = 7;
-constexpr std::uint8_t gsEnterName = 8;
-constexpr std::uint8_t gsSendAsk = 9;
-constexpr std::uint8_t gsSending = 10;
-constexpr std::uint8_t gsSendFailed = 11;
-constexpr std::uint8_t gsNextLevel = 12;
-
-// Virtual-key codes the shell tests.
-constexpr std::uint16_t VK_BACK = 8;
-constexpr std::uint16_t VK_RETURN = 13;
-constexpr std::uint16_t VK_SHIFT = 16;
-constexpr std::uint16_t VK_CONTROL = 17;
-constexpr std::uint16_t VK_MENU = 18; // Alt
-constexpr std::uint16_t VK_ESCAPE = 27;
-constexpr std::uint16_t VK_LEFT = 37;
-constexpr std::uint16_t VK_UP = 38;
-constexpr std::uint16_t VK_RIGHT = 39;
-constexpr std::uint16_t VK_DOWN = 40;
-
-// The modifier keys held with a key or pointer event.
-struct TShiftKeys {
-    bool Shift = false;
-    bool Ctrl = false;
-    bool Alt = false;
-};
-
-enum class TMouseButton { mbLeft, mbRight };
 
 // The machine the form runs on; all owned by the program entry and alive for
 // the whole run. `Headless` runs log desktop actions instead of doing them.
@@ -89,10 +58,10 @@ struct TFormEnvironment {
     int ForcedWindowed = -1; // -1 none, 0 full screen, 1 windowed
 };
 
-class TmainForm : public TGamePlay, public TMenuSystem, public TOnlineScores {
+class TmainForm : public TFormServices, public TGamePlay, public TMenuSystem, public TOnlineScores {
 public:
     explicit TmainForm(const TFormEnvironment& environment);
-    ~TmainForm();
+    ~TmainForm() override;
     TmainForm(const TmainForm&) = delete;
     TmainForm& operator=(const TmainForm&) = delete;
 
@@ -107,41 +76,6 @@ public:
     std::unique_ptr<TDXWaveList> DXWaveList1;
     std::unique_ptr<TDXSound> DXSound1;
 
-    // Shell state.
-    std::uint8_t GameState = gsMenu;
-    std::uint8_t MenuScreen = 1;
-    std::uint8_t Selected = 1; // 1-based item of MenuScreen
-    std::uint8_t MainSelected = 0;
-    bool MainHover = false;
-    bool Hover = false;
-    std::uint8_t SavedState = 0;
-    std::uint8_t SavedScreen = 0;
-    std::uint8_t PauseState = 1;
-    bool EditMode = false;
-    bool KeyLatch = false;
-    bool CloseConfirmed = false;
-    std::uint8_t HelpPage = 1;
-    std::int32_t MessageTimer = 0; // ms; the game tick subtracts 16
-    std::uint8_t BlinkCounter = 0;
-    std::string BossKeyName; // code page 1251
-    std::uint32_t SongHandle = 0;
-    // Item sprites of the current screen, of the main menu, and saved while a
-    // dialog covers a screen. Indexed 1..6 (slot 0 unused); a slot may be null.
-    std::array<TSprite*, 7> ScreenItems{};
-    std::array<TSprite*, 7> MainItems{};
-    std::array<TSprite*, 7> SavedItems{};
-    TConfigRecord ConfigRecord; // plain in memory
-    TScoreEntry NewEntry;       // the name typed after a game, kept for the next
-
-    // Pointer input for the hero: impulses (half the pointer's distance from
-    // the centre, 8 bits) and the buttons held in play.
-    std::uint8_t MouseLeft = 0;
-    std::uint8_t MouseRight = 0;
-    std::uint8_t MouseUp = 0;
-    std::uint8_t MouseDown = 0;
-    bool LeftButton = false;
-    bool RightButton = false;
-
     // Start-up and the close protocol.
     void FormCreate();
     // Every attempt to close the window comes here; returns true when the
@@ -149,12 +83,12 @@ public:
     bool FormClose();
     // A close request (close box, Escape, menu entry 6, "ДА"): runs FormClose
     // and, when it allows, marks the program to end after this event.
-    void Close();
+    void Close() override;
     bool Closed() const { return closed_; }
 
     void ChangeMode();
     // The player changes the mode (options, Alt+Enter, maximize, caption).
-    void SetWindowed(bool windowed);
+    void SetWindowed(bool windowed) override;
     void DXTimer1Timer(int LagCount);
     void DXTimer1Activate();
     void DXTimer1Deactivate();
@@ -175,46 +109,48 @@ public:
     void DXDrawMouseUp(TMouseButton Button, TShiftKeys Shift, int X, int Y);
 
     // Settings file operations on ConfigRecord.
-    void ScrambleConfig();
-    void ResetScoreTable();
-    int ScoreRank(); // against the running game's Score
-    void InsertNewScore();
     void UpdateBossKeyName();
     // Saves the whole record through a temporary file (logged as "save").
     // A save that cannot be written shows one message box for the whole run;
     // the game goes on with the settings in memory.
-    void SaveConfig();
+    void SaveConfig() override;
 
-    // Helpers for every part of the form.
-    // Plays DXWaveList1's effect `name` once when sound is on.
-    void PlayEffect(const char* name);
-    // Loads `path` into SongHandle and plays it; on failure shows "Не могу
-    // загрузить музыку!" and switches music off (not saved).
-    void LoadAndPlaySong(const char* path);
-    void StopSong();                                 // SongStop(SongHandle)
-    void ShowMessage(std::string_view text);         // modal; code page 1251
-    void OpenWithDesktop(const std::string& target); // a file or a URL
-    void ShowMouseCursor(bool Show);
-    void SetCursorPos(int x, int y); // in client pixels
+    // The services of the parts (see common/FormServices.h).
+    TDXDraw& Display() override { return *DXDraw; }
+    TDirectDrawSurface* BackBuffer() override;
+    TDXSpriteEngine& SpriteEngine() override { return *DXSpriteEngine1; }
+    TSpriteEngine& SpriteRoot() override { return DXSpriteEngine1->Engine(); }
+    TPictureCollection& Images() override { return DXImageList1->Items; }
+    TDXInput& Input() override { return *DXInput1; }
+    THttpClient& HttpClient() override;
+    void PlayEffect(const char* name) override;
+    void LoadAndPlaySong(const char* path) override;
+    void StopSong() override; // SongStop(SongHandle)
+    void OpenWithDesktop(const std::string& target) override;
+    void ShowMouseCursor(bool Show) override;
+    void SetCursorPos(int x, int y) override;
+    void KeepWindowAlive() override;
+    void StartGame() override;
+    void ReturnToMenus() override;
+    void CreateExit() override { TMenuSystem::CreateExit(); }
+    void SelectItem() override { TMenuSystem::SelectItem(); }
+    void MenuAction() override { TMenuSystem::MenuAction(); }
+    std::uint16_t GameScore() const override { return Score; }
+    void ScoreDialogAction() override;
+    void OpenScorePage() override { TOnlineScores::OpenScorePage(); }
+    void DrawDialogOverlays(TCanvas& canvas) override;
+
+    void ShowMessage(std::string_view text); // modal; code page 1251
     void Minimize();
-
-    // The back buffer (with its Canvas) of the display, or null.
-    TDirectDrawSurface* BackBuffer();
-    // Step 9 of the game tick for the shell's states: the exit window over a
-    // game (gsExitAsk) and "ПАУЗА" (gsPaused). Does nothing in other states.
-    void DrawShellGameOverlays(TCanvas& canvas);
-    // Draws `text` (code page 1251) at (x, y) in Arial of `size` and `color`.
-    static void DrawText(TCanvas& canvas, int x, int y, std::string_view text, int size,
-                         TColor color);
-    // Sets the canvas up as both frame loops do: clear brush, plain font,
-    // solid pen, Arial 16 in `color`.
-    static void PrepareCanvas(TCanvas& canvas, TColor color);
 
     const TFormEnvironment& Environment() const { return environment_; }
 
 private:
-    void DrawMenuOverlay(TCanvas& canvas);
-    void DrawAnswers(TCanvas& canvas, int y);
+    // The exit window over a game (gsExitAsk) and "ПАУЗА" (gsPaused). Does
+    // nothing in other states.
+    void DrawShellGameOverlays(TCanvas& canvas);
+    // Forgets every handle into the sprite tree, which is being emptied.
+    void ForgetSceneSprites();
     bool InMenuState() const;
     bool InGameState() const;
     TShortString10* EditedField();
@@ -226,8 +162,3 @@ private:
     bool forcedMode_ = false;
     std::uint8_t savedWindowed_ = 1;
 };
-
-extern TmainForm* mainForm;
-
-// The menu text colour; highlighted answers are clRed.
-constexpr TColor LightBlue = RGBColor(153, 204, 255);

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <sstream>
 
+#include "platform/KeyCodes.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -52,9 +53,10 @@ int ScriptKeyCode(const std::string& name) {
     static const struct {
         const char* name;
         int code;
-    } named[] = {{"Enter", 13}, {"Escape", 27}, {"Space", 32}, {"Backspace", 8},
-                 {"Tab", 9},    {"Shift", 16},  {"Ctrl", 17},  {"Alt", 18},
-                 {"Up", 38},    {"Down", 40},   {"Left", 37},  {"Right", 39}};
+    } named[] = {{"Enter", VK_RETURN},   {"Escape", VK_ESCAPE}, {"Space", VK_SPACE},
+                 {"Backspace", VK_BACK}, {"Tab", VK_TAB},       {"Shift", VK_SHIFT},
+                 {"Ctrl", VK_CONTROL},   {"Alt", VK_MENU},      {"Up", VK_UP},
+                 {"Down", VK_DOWN},      {"Left", VK_LEFT},     {"Right", VK_RIGHT}};
     for (const auto& n : named) {
         if (name == n.name) {
             return n.code;

@@ -326,7 +326,7 @@ int Run(const TRunOptions& options) {
     TCanvas::SetFontRasterizer(fonts.get());
 
     TApplication application(*clock);
-    application.Title = "Ostrovia";
+    application.Title = platform::kGameTitle;
     if (!video->Open(application.Title, 800, 600, error)) {
         std::cerr << "brinehold: " << error << '\n';
         return 1;
@@ -347,7 +347,6 @@ int Run(const TRunOptions& options) {
     std::unique_ptr<TmainForm> form;
     try {
         form = std::make_unique<TmainForm>(environment);
-        mainForm = form.get();
         form->FormCreate();
         RunLoop(options, *form, application, *video, *clock, virtualClock.get(), scripted, script,
                 tick);
@@ -360,14 +359,12 @@ int Run(const TRunOptions& options) {
         }
         platform::LogEvent("exit 1");
         form.reset();
-        mainForm = nullptr;
         TCanvas::SetFontRasterizer(nullptr);
         platform::SetLogSink(nullptr);
         return 1;
     }
     platform::LogEvent("exit 0");
     form.reset();
-    mainForm = nullptr;
     TCanvas::SetFontRasterizer(nullptr);
     platform::SetLogSink(nullptr);
     return 0;

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "common/FakeServices.h"
 #include "menus/MenuSystem.h"
 
 namespace {
 
 TEST(ItemGeometry, RectanglesIncludeTheirEdges) {
-    const TMenuSystem menus;
+    TFakeServices services;
+    const TMenuSystem menus(services);
     // Exit window "ДА": x 360..400, y 320..338.
     const struct {
         int screen, item, x, y;
@@ -26,7 +28,8 @@ TEST(ItemGeometry, RectanglesIncludeTheirEdges) {
 }
 
 TEST(ItemGeometry, CountsLeaveTheBackItemsOut) {
-    const TMenuSystem menus;
+    TFakeServices services;
+    const TMenuSystem menus(services);
     const int counts[] = {0, 6, 5, 2, 2, 2, 2, 0, 4, 2};
     for (int screen = 1; screen <= 9; ++screen) {
         EXPECT_EQ(menus.ItemCount[screen], counts[screen]) << screen;

@@ -6,7 +6,7 @@ namespace {
 
 using Action = TRunOptions::Action;
 
-TEST(Options, TheIssueCommandLine) {
+TEST(Options, TheReadmeHeadlessExample) {
     const auto o = ParseOptions({"--headless", "--ticks", "100", "--screenshot", "100:/tmp/f.png",
                                  "--dump-state", "100:/tmp/s.json", "--log", "/tmp/l.txt"});
     ASSERT_EQ(o.action, Action::Run) << o.error;

@@ -376,7 +376,8 @@ int Pack(const fs::path& dir, const std::string& file, std::ostream& out) {
                 const fs::path path = dir / fileName;
                 itemSpec.DibData = StoredBitmapOf(ReadWholeFile(path));
                 if (itemSpec.DibData.empty() &&
-                    !platform::ReadImageFile(path.string(), itemSpec.Width, itemSpec.Height, itemSpec.Pixels)) {
+                    !platform::ReadImageFile(path.string(), itemSpec.Width, itemSpec.Height,
+                                             itemSpec.Pixels)) {
                     throw ToolError{"Cannot read picture \"" + path.string() + "\"."};
                 }
             }

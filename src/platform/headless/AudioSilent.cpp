@@ -3,10 +3,8 @@
 // real output.
 #include <libopenmpt/libopenmpt.hpp>
 
-#include <unordered_map>
-
 #include "platform/Audio.h"
-#include "platform/sdl/AudioCommon.h"
+#include "platform/AudioCommon.h"
 
 namespace platform {
 
@@ -21,9 +19,7 @@ public:
         return true;
     }
     void Close() override {
-        for (auto& [id, buffer] : buffers_) {
-            buffer.playing = false;
-        }
+        buffers_.ForEach([](BufferState& buffer) { buffer.playing = false; });
         open_ = false;
     }
     bool IsOpen() const override { return open_; }
@@ -41,21 +37,21 @@ public:
         auto sound = std::make_shared<Sound>();
         sound->info = *info;
         sound->frames = data.size() / static_cast<std::size_t>(info->blockAlign);
-        return Add(BufferState{std::move(sound)});
+        return buffers_.Add(BufferState{std::move(sound)});
     }
 
     Buffer DuplicateBuffer(Buffer source) override {
-        auto it = buffers_.find(source);
-        if (it == buffers_.end()) {
+        auto* state = buffers_.Find(source);
+        if (!state) {
             return 0;
         }
-        return Add(BufferState{it->second.sound});
+        return buffers_.Add(BufferState{state->sound});
     }
 
-    void ReleaseBuffer(Buffer buffer) override { buffers_.erase(buffer); }
+    void ReleaseBuffer(Buffer buffer) override { buffers_.Erase(buffer); }
 
     AudioResult FillBuffer(Buffer buffer, std::span<const std::uint8_t> data) override {
-        auto* state = Find(buffer);
+        auto* state = buffers_.Find(buffer);
         if (!state) {
             return AudioResult::Failed;
         }
@@ -66,7 +62,7 @@ public:
 
     AudioResult SetParams(Buffer buffer, std::int32_t frequency, std::int32_t,
                           std::int32_t) override {
-        auto* state = Find(buffer);
+        auto* state = buffers_.Find(buffer);
         if (!state) {
             return AudioResult::Failed;
         }
@@ -75,7 +71,7 @@ public:
     }
 
     AudioResult Play(Buffer buffer, bool looping) override {
-        auto* state = Find(buffer);
+        auto* state = buffers_.Find(buffer);
         if (!state || !open_) {
             return AudioResult::Failed;
         }
@@ -91,7 +87,7 @@ public:
     }
 
     AudioResult Stop(Buffer buffer) override {
-        auto* state = Find(buffer);
+        auto* state = buffers_.Find(buffer);
         if (!state) {
             return AudioResult::Failed;
         }
@@ -100,7 +96,7 @@ public:
     }
 
     bool IsPlaying(Buffer buffer) override {
-        auto* state = Find(buffer);
+        auto* state = buffers_.Find(buffer);
         if (!state || !state->playing) {
             return false;
         }
@@ -145,20 +141,9 @@ private:
         std::uint32_t lengthMs = 0;
     };
 
-    Buffer Add(BufferState state) {
-        const Buffer id = nextId_++;
-        buffers_.emplace(id, std::move(state));
-        return id;
-    }
-    BufferState* Find(Buffer buffer) {
-        auto it = buffers_.find(buffer);
-        return it == buffers_.end() ? nullptr : &it->second;
-    }
-
     std::function<std::uint32_t()> nowMs_;
     bool open_ = false;
-    std::unordered_map<Buffer, BufferState> buffers_;
-    Buffer nextId_ = 1;
+    audio::BufferRegistry<BufferState> buffers_;
     audio::SongLibrary songs_;
     Song playingSong_ = 0;
 };

@@ -36,4 +36,8 @@ std::unique_ptr<IDesktop> CreateHeadlessDesktop() {
     return std::make_unique<HeadlessDesktop>();
 }
 
+std::unique_ptr<VirtualClock> CreateVirtualClock() {
+    return std::make_unique<VirtualClock>();
+}
+
 } // namespace platform

@@ -9,10 +9,9 @@
 #include <atomic>
 #include <cmath>
 #include <mutex>
-#include <unordered_map>
 
 #include "platform/Audio.h"
-#include "platform/sdl/AudioCommon.h"
+#include "platform/AudioCommon.h"
 
 namespace platform {
 
@@ -111,10 +110,10 @@ public:
         Mix_HookMusic(nullptr, nullptr);
         Mix_SetPostMix(nullptr, nullptr);
         Mix_HaltChannel(-1);
-        for (auto& [id, buffer] : buffers_) {
+        buffers_.ForEach([](BufferState& buffer) {
             buffer.sound->FreeChunks();
             buffer.channel = -1;
-        }
+        });
         Mix_CloseAudio();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         open_ = false;
@@ -147,28 +146,24 @@ public:
         auto sound = std::make_shared<Sound>();
         sound->info = *info;
         sound->samples = audio::DecodeSamples(*info, data);
-        const Buffer id = nextId_++;
-        buffers_.emplace(id, BufferState{std::move(sound)});
-        return id;
+        return buffers_.Add(BufferState{std::move(sound)});
     }
 
     Buffer DuplicateBuffer(Buffer source) override {
-        auto* state = Find(source);
+        auto* state = buffers_.Find(source);
         if (!state) {
             return 0;
         }
-        const Buffer id = nextId_++;
-        buffers_.emplace(id, BufferState{state->sound});
-        return id;
+        return buffers_.Add(BufferState{state->sound});
     }
 
     void ReleaseBuffer(Buffer buffer) override {
         Stop(buffer);
-        buffers_.erase(buffer);
+        buffers_.Erase(buffer);
     }
 
     AudioResult FillBuffer(Buffer buffer, std::span<const std::uint8_t> data) override {
-        auto* state = Find(buffer);
+        auto* state = buffers_.Find(buffer);
         if (!state) {
             return AudioResult::Failed;
         }
@@ -179,7 +174,7 @@ public:
 
     AudioResult SetParams(Buffer buffer, std::int32_t frequency, std::int32_t pan,
                           std::int32_t volume) override {
-        auto* state = Find(buffer);
+        auto* state = buffers_.Find(buffer);
         if (!state) {
             return AudioResult::Failed;
         }
@@ -190,7 +185,7 @@ public:
     }
 
     AudioResult Play(Buffer buffer, bool looping) override {
-        auto* state = Find(buffer);
+        auto* state = buffers_.Find(buffer);
         if (!state) {
             return AudioResult::Failed;
         }
@@ -230,7 +225,7 @@ public:
     }
 
     AudioResult Stop(Buffer buffer) override {
-        auto* state = Find(buffer);
+        auto* state = buffers_.Find(buffer);
         if (!state) {
             return AudioResult::Failed;
         }
@@ -242,7 +237,7 @@ public:
     }
 
     bool IsPlaying(Buffer buffer) override {
-        auto* state = Find(buffer);
+        auto* state = buffers_.Find(buffer);
         return state && OwnsChannel(buffer, *state) && Mix_Playing(state->channel) != 0;
     }
 
@@ -280,11 +275,6 @@ public:
     std::uint64_t FramesMixed() const override { return framesMixed_.load(); }
 
 private:
-    BufferState* Find(Buffer buffer) {
-        auto it = buffers_.find(buffer);
-        return it == buffers_.end() ? nullptr : &it->second;
-    }
-
     // A channel that finished may have been given to another buffer since.
     bool OwnsChannel(Buffer buffer, const BufferState& state) const {
         return open_ && state.channel >= 0 &&
@@ -399,9 +389,8 @@ private:
     int deviceChannels_ = kOutputChannels;
     SDL_AudioFormat deviceFormat_ = AUDIO_S16SYS;
     SDL_AudioDeviceID deviceId_ = 0;
-    std::unordered_map<Buffer, BufferState> buffers_;
+    audio::BufferRegistry<BufferState> buffers_;
     std::vector<Buffer> channelOwner_;
-    Buffer nextId_ = 1;
     std::atomic<std::uint64_t> framesMixed_{0};
 
     audio::SongLibrary songs_;

@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/KeyCodes.h"
+
 namespace platform {
 namespace {
 
@@ -12,31 +14,31 @@ struct ScancodeKey {
 
 // Keys that go by position. Punctuation codes are those of the US layout.
 constexpr ScancodeKey kByScancode[] = {
-    {SDL_SCANCODE_BACKSPACE, 8},
-    {SDL_SCANCODE_TAB, 9},
+    {SDL_SCANCODE_BACKSPACE, VK_BACK},
+    {SDL_SCANCODE_TAB, VK_TAB},
     {SDL_SCANCODE_KP_CLEAR, 12},
     {SDL_SCANCODE_CLEAR, 12},
-    {SDL_SCANCODE_RETURN, 13},
-    {SDL_SCANCODE_RETURN2, 13},
-    {SDL_SCANCODE_KP_ENTER, 13},
-    {SDL_SCANCODE_LSHIFT, 16},
-    {SDL_SCANCODE_RSHIFT, 16},
-    {SDL_SCANCODE_LCTRL, 17},
-    {SDL_SCANCODE_RCTRL, 17},
-    {SDL_SCANCODE_LALT, 18},
-    {SDL_SCANCODE_RALT, 18},
+    {SDL_SCANCODE_RETURN, VK_RETURN},
+    {SDL_SCANCODE_RETURN2, VK_RETURN},
+    {SDL_SCANCODE_KP_ENTER, VK_RETURN},
+    {SDL_SCANCODE_LSHIFT, VK_SHIFT},
+    {SDL_SCANCODE_RSHIFT, VK_SHIFT},
+    {SDL_SCANCODE_LCTRL, VK_CONTROL},
+    {SDL_SCANCODE_RCTRL, VK_CONTROL},
+    {SDL_SCANCODE_LALT, VK_MENU},
+    {SDL_SCANCODE_RALT, VK_MENU},
     {SDL_SCANCODE_PAUSE, 19},
     {SDL_SCANCODE_CAPSLOCK, 20},
-    {SDL_SCANCODE_ESCAPE, 27},
-    {SDL_SCANCODE_SPACE, 32},
+    {SDL_SCANCODE_ESCAPE, VK_ESCAPE},
+    {SDL_SCANCODE_SPACE, VK_SPACE},
     {SDL_SCANCODE_PAGEUP, 33},
     {SDL_SCANCODE_PAGEDOWN, 34},
     {SDL_SCANCODE_END, 35},
     {SDL_SCANCODE_HOME, 36},
-    {SDL_SCANCODE_LEFT, 37},
-    {SDL_SCANCODE_UP, 38},
-    {SDL_SCANCODE_RIGHT, 39},
-    {SDL_SCANCODE_DOWN, 40},
+    {SDL_SCANCODE_LEFT, VK_LEFT},
+    {SDL_SCANCODE_UP, VK_UP},
+    {SDL_SCANCODE_RIGHT, VK_RIGHT},
+    {SDL_SCANCODE_DOWN, VK_DOWN},
     {SDL_SCANCODE_SELECT, 41},
     {SDL_SCANCODE_EXECUTE, 43},
     {SDL_SCANCODE_PRINTSCREEN, 44},
@@ -59,13 +61,13 @@ constexpr ScancodeKey kByScancode[] = {
     {SDL_SCANCODE_SLEEP, 95},
     {SDL_SCANCODE_KP_0, 96},
     {SDL_SCANCODE_KP_1, 97},
-    {SDL_SCANCODE_KP_2, 98},
+    {SDL_SCANCODE_KP_2, VK_NUMPAD2},
     {SDL_SCANCODE_KP_3, 99},
-    {SDL_SCANCODE_KP_4, 100},
+    {SDL_SCANCODE_KP_4, VK_NUMPAD4},
     {SDL_SCANCODE_KP_5, 101},
-    {SDL_SCANCODE_KP_6, 102},
+    {SDL_SCANCODE_KP_6, VK_NUMPAD6},
     {SDL_SCANCODE_KP_7, 103},
-    {SDL_SCANCODE_KP_8, 104},
+    {SDL_SCANCODE_KP_8, VK_NUMPAD8},
     {SDL_SCANCODE_KP_9, 105},
     {SDL_SCANCODE_KP_MULTIPLY, 106},
     {SDL_SCANCODE_KP_PLUS, 107},
@@ -119,7 +121,7 @@ int VirtualKeyFromSdl(int scancode, int keycode) {
         return 'A' + (scancode - SDL_SCANCODE_A);
     }
     if (scancode >= SDL_SCANCODE_F1 && scancode <= SDL_SCANCODE_F12) {
-        return 112 + (scancode - SDL_SCANCODE_F1);
+        return VK_F1 + (scancode - SDL_SCANCODE_F1);
     }
     if (scancode >= SDL_SCANCODE_F13 && scancode <= SDL_SCANCODE_F24) {
         return 124 + (scancode - SDL_SCANCODE_F13);

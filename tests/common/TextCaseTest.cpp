@@ -1,4 +1,4 @@
-#include "shell/TextCase.h"
+#include "common/TextCase.h"
 
 #include <gtest/gtest.h>
 

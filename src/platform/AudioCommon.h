@@ -1,5 +1,6 @@
 // Pieces both audio outputs share (the SDL mixer and the silent sink): the
-// reading of a wave format record and the library of loaded songs. No SDL.
+// reading of a wave format record, the registry of buffers and the library of
+// loaded songs. No SDL.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace openmpt {
@@ -35,6 +37,32 @@ std::optional<WaveFormatInfo> ParseWaveFormat(std::span<const std::uint8_t> form
 // Converts whole sample frames to interleaved floats in -1..1; 24-bit and
 // 32-bit PCM keep their precision as far as a float allows.
 std::vector<float> DecodeSamples(const WaveFormatInfo& info, std::span<const std::uint8_t> data);
+
+// The buffers of an output by id: ids start at 1 and are never reused, so a
+// stale id finds nothing. `State` is the output's own record of a buffer.
+template <class State> class BufferRegistry {
+public:
+    std::uint32_t Add(State state) {
+        const std::uint32_t id = nextId_++;
+        buffers_.emplace(id, std::move(state));
+        return id;
+    }
+    // Null for ids that are no buffer (0, released, never made).
+    State* Find(std::uint32_t id) {
+        auto it = buffers_.find(id);
+        return it == buffers_.end() ? nullptr : &it->second;
+    }
+    void Erase(std::uint32_t id) { buffers_.erase(id); }
+    template <class Visit> void ForEach(Visit visit) {
+        for (auto& [id, state] : buffers_) {
+            visit(state);
+        }
+    }
+
+private:
+    std::unordered_map<std::uint32_t, State> buffers_;
+    std::uint32_t nextId_ = 1;
+};
 
 // Modules loaded by LoadSong. A song's file bytes are kept so that every
 // Play starts a fresh player at the very beginning. Only the last few songs

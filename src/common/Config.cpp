@@ -1,4 +1,4 @@
-#include "shell/Config.h"
+#include "common/Config.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-// The frame clock: milliseconds of the monotonic clock, and sleeps to an
+// The frame clock on POSIX: milliseconds of the monotonic clock, and sleeps to an
 // absolute deadline, which neither drift nor burn the processor.
 #include <cerrno>
 #include <cstdint>
@@ -45,10 +45,6 @@ public:
 
 std::unique_ptr<IClock> CreateSystemClock() {
     return std::make_unique<SystemClock>();
-}
-
-std::unique_ptr<VirtualClock> CreateVirtualClock() {
-    return std::make_unique<VirtualClock>();
 }
 
 } // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/sdl/AudioCommon.h"
+#include "platform/AudioCommon.h"
 
 #include <libopenmpt/libopenmpt.hpp>
 

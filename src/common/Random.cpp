@@ -1,4 +1,4 @@
-#include "shell/Random.h"
+#include "common/Random.h"
 
 namespace {
 std::uint32_t state = 0;

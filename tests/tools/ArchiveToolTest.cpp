@@ -247,10 +247,12 @@ TEST(ArchiveToolTest, WavesOfSeveralFormatsSurviveByteForByte) {
         SCOPED_TRACE(itemSpecs[i].Name);
         const std::vector<std::uint8_t> format =
             itemSpecs[i].Format.empty()
-                ? MakePcmFormat(itemSpecs[i].Channels, itemSpecs[i].SamplesPerSec, itemSpecs[i].BitsPerSample)
+                ? MakePcmFormat(itemSpecs[i].Channels, itemSpecs[i].SamplesPerSec,
+                                itemSpecs[i].BitsPerSample)
                 : itemSpecs[i].Format;
-        EXPECT_EQ(ReadFile(temp / ("out/00" + std::to_string(i) + "-" + itemSpecs[i].Name + ".wav")),
-                  MakeWaveImage(format, itemSpecs[i].Data));
+        EXPECT_EQ(
+            ReadFile(temp / ("out/00" + std::to_string(i) + "-" + itemSpecs[i].Name + ".wav")),
+            MakeWaveImage(format, itemSpecs[i].Data));
     }
     ToolRun pack = Tool(temp, "pack " + Quote(temp / "out") + " " + Quote(temp / "b.dxw"));
     ASSERT_EQ(pack.code, 0) << pack.err;

@@ -277,7 +277,7 @@ TEST(DibTest, Rle8DecodesRunsEscapesAndOffsets) {
     TDIB dib = ReadDib(Rle8(4, 3, rle, static_cast<std::uint32_t>(rle.size())));
     EXPECT_EQ(dib.Compression(), 1);
     EXPECT_EQ(GreyRows(dib), (std::vector<std::uint32_t>{5, 5, 5, 0, 0, 0, 0, 0, 0, 7, 7, 0}));
-    dib.ExpandImage();  // decoded once, then plain pixels
+    dib.ExpandImage(); // decoded once, then plain pixels
     EXPECT_EQ(dib.Compression(), 0);
     EXPECT_EQ(GreyRows(dib), (std::vector<std::uint32_t>{5, 5, 5, 0, 0, 0, 0, 0, 0, 7, 7, 0}));
 
