@@ -637,8 +637,8 @@ private:
                        (event.type == Type::KeyDown && event.key == 27);
             }
             if (stop) {
-                platform::LogEvent("playback stopped");
                 --tick_;
+                platform::LogEvent("playback stopped");
                 return false;
             }
             ReplayStep();

@@ -136,6 +136,49 @@ TEST(ShellRecord, AGameRecordedInAWindowReplaysExactlyHeadlessAndInAWindow) {
     EXPECT_FALSE(menu["timer2"]);
 }
 
+// A recording played in a window while the player presses keys of his own
+// (through the X server, as a keyboard would): P does not pause the recorded
+// game, Escape ends the playback and the player is at the main menu.
+TEST(ShellRecord, InAWindowThePlayersKeysAreIgnoredAndEscapeReturnsToTheMenu) {
+    const char* const xdotool = "/usr/bin/xdotool";
+    if (!std::filesystem::exists(XvfbRun) || !std::filesystem::exists(xdotool)) {
+        GTEST_SKIP() << "no virtual X display (xvfb-run) or no xdotool";
+    }
+    GameRun run;
+    run.WriteFile("game.rec", "recording\nseed 1\n" + Press(30, "Enter") + "1000 end\n");
+    const std::string game =
+        "env SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy " + e2e::GameBinary() + " --workdir " +
+        run.Dir().string() + " --ticks 400 --script " + run.PathOf("game.rec") +
+        " --dump-state 200:" + run.PathOf("playing.json") +
+        " --dump-state 400:" + run.PathOf("menu.json") + " --log " + run.PathOf("log.txt");
+    // The keys go to the focused window, as a player's do.
+    run.WriteFile("player.sh", game + " &\ngame=$!\nsleep 1\n" + xdotool +
+                                   " search --sync --name Ostrovia windowfocus --sync key p\n"
+                                   "sleep 3\n" +
+                                   xdotool +
+                                   " search --name Ostrovia windowfocus key Escape\n"
+                                   "wait $game\n");
+    const auto result = e2e::RunProcess(
+        {XvfbRun, "-a", "-s", "-screen 0 1024x768x24", "/bin/sh", run.PathOf("player.sh")},
+        run.Dir(), 120);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+
+    const auto stopped = run.LogEvents("playback stopped");
+    ASSERT_EQ(stopped.size(), 1u) << "Escape did not end the playback";
+    const int stoppedAt = std::stoi(stopped[0]);
+    EXPECT_LT(stoppedAt, 400);
+    if (stoppedAt > 200) {
+        const auto playing = nlohmann::json::parse(run.ReadFile("playing.json"));
+        EXPECT_EQ(playing["GameState"], 2) << "the player's P paused the recorded game";
+    }
+    const auto menu = nlohmann::json::parse(run.ReadFile("menu.json"));
+    EXPECT_EQ(menu["GameState"], 1);
+    EXPECT_EQ(menu["MenuScreen"], 1);
+    EXPECT_TRUE(menu["timer1"]);
+    EXPECT_FALSE(menu["timer2"]);
+    EXPECT_EQ(menu["hero"], nullptr);
+}
+
 // Opens the options and switches the sound off (a save), then back to the
 // main menu.
 const char* const SoundOff = "5 key down Down\n6 key up Down\n7 key down Enter\n8 key up Enter\n"
