@@ -165,15 +165,19 @@ Script lines (one event each; '#' starts a comment line):
   T skip                         the frame timer does not fire in tick T
   T stall MS                     a run in a window sleeps MS milliseconds
                                  in tick T, so its frame comes late (tests)
-  T end                          the recording ends after tick T
+  T end                          playing ends after tick T: a headless run
+                                 ends (unless --ticks says otherwise), a
+                                 recording in a window returns to the menu
   recording                      the file is a recording: config.dat is not
                                  written, and played in a window it ignores
                                  the player's input
   seed N                         the random seed (unless --seed is given)
   config HEX                     the settings at the start, 158 bytes
 
-A recording keeps every window event at the tick the game handled it, and a
-tick's timer step where it was not the headless one (once, lag count 1).
+In a window a tick ends when its frame timer fires or the clock passes it;
+events after the frame belong to the next tick. A recording keeps every
+window event at the tick the game handled it, and a tick's timer step where
+it was not the headless one (once, lag count 1).
 Headless, lag and skip lines drive the timer of every script; in a window
 they do so only in a recording. Print Screen writes the picture to
 $XDG_PICTURES_DIR/Brinehold (else ~/Pictures/Brinehold, else the settings
