@@ -27,6 +27,7 @@ nobody when run as root), listening on 127.0.0.1 only, with fsync on.
 import argparse
 import asyncio
 import glob
+import multiprocessing
 import os
 import pwd
 import shutil
@@ -234,6 +235,8 @@ async def pair_client(port, index, deadline, stats, pause=0.0, max_pairs=MAX_REQ
         else:
             stats["errors"][body[:40]] = stats["errors"].get(body[:40], 0) + 1
         if pause:
+            # A player sends a score now and then: a fresh connection each time.
+            connection.close()
             await asyncio.sleep(pause)
     connection.close()
 
@@ -319,19 +322,32 @@ async def flooder(port, source, deadline, counts, connections=8):
     await asyncio.gather(*(one() for _ in range(connections)))
 
 
+def flood_process(port, source, seconds, queue):
+    counts = {}
+    asyncio.run(flooder(port, source, time.monotonic() + seconds, counts))
+    queue.put(counts)
+
+
 def flood(args, postgres, workdir):
     seconds = max(args.seconds, 30)
     print("== flood: 127.0.0.2 floods version requests on 8 connections for %d s; 24 players"
           " (127.0.0.3...) submit one pair every 6 s, default limits" % seconds)
     location = os.path.join(workdir, "flood.sqlite")
     servers = Servers(args.scored, location, 1, workdir)
-    counts = {}
+    # The flooder runs in a process of its own, so its loop does not delay the players'.
+    queue = multiprocessing.Queue()
+    flooding = multiprocessing.Process(target=flood_process,
+                                       args=(servers.port, address(0), seconds, queue))
     try:
-        deadline = time.monotonic() + seconds
-        stats = asyncio.run(run_pairs(servers.port, 24, seconds, first_index=1, pause=6.0,
-                                      max_pairs=seconds // 6 + 1,
-                                      during=flooder(servers.port, address(0), deadline, counts)))
+        flooding.start()
+        time.sleep(1.0)  # the flood is under way before the first player comes
+        stats = asyncio.run(run_pairs(servers.port, 24, seconds - 2, first_index=1, pause=6.0,
+                                      max_pairs=seconds // 6 + 1))
+        counts = queue.get(timeout=60)
+        flooding.join(30)
     finally:
+        if flooding.is_alive():
+            flooding.kill()
         servers.stop()
     report("players during the flood", stats)
     total = sum(counts.values())
@@ -376,6 +392,7 @@ async def slow_clients(args, port):
                     failures.append(body[:40])
             except Exception as error:
                 failures.append(type(error).__name__)
+            connection.close()
             await asyncio.sleep(0.25)
         connection.close()
 
@@ -387,8 +404,9 @@ async def slow_clients(args, port):
 
 def slow(args, postgres, workdir):
     print("== slow: 256 connections (127.0.0.102...) each send one byte a second; a real client"
-          " asks every 0.25 s")
-    servers = Servers(args.scored, os.path.join(workdir, "slow.sqlite"), 1, workdir)
+          " asks every 0.25 s on a new connection (request limits off)")
+    servers = Servers(args.scored, os.path.join(workdir, "slow.sqlite"), 1, workdir,
+                      ["--version-rate", "0"])
     try:
         latencies, failures, seconds = asyncio.run(slow_clients(args, servers.port))
     finally:
