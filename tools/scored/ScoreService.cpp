@@ -7,7 +7,7 @@
 
 namespace {
 
-// The longest submission the game writes is under 100 characters.
+// The longest submission the game writes is under 120 characters.
 constexpr std::size_t kMaxCodeLetters = 400;
 constexpr int kPageRows = 100;
 
