@@ -366,6 +366,26 @@ TEST_F(ScoredHttpTest, StopsGracefullyAnsweringWhatIsInFlight) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
+// With a configured secret, servers on separate databases accept each
+// other's tokens; a secret too short to protect anything is refused.
+TEST_F(ScoredHttpTest, TakesTheSecretFromAFile) {
+    std::ofstream(dir_ + "/secret") << "a secret shared by every server\n";
+    auto first = Start({"--secret-file", dir_ + "/secret"});
+    scored::ScoredProcess second(dir_ + "/other.sqlite", 60, {"--secret-file", dir_ + "/secret"});
+    ASSERT_GT(second.Port(), 0);
+    THttpClient client;
+    const std::string token = EchoValue(Get(client, first->Url("version&prg=Brinehold")));
+    client.Disconnect();
+    std::string text = SubmissionText("Shared", 3, token, "");
+    EXPECT_EQ(Get(client, second.Url("hs&prg=Brinehold&inf=" + Encode(text))), "OK");
+    client.Disconnect();
+
+    std::ofstream(dir_ + "/short") << "short\n";
+    const std::string command = scored::kProgram + " --db " + dir_ + "/x.sqlite --secret-file " +
+                                dir_ + "/short 2>/dev/null";
+    EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1);
+}
+
 TEST_F(ScoredHttpTest, ReadsOptionsFromAConfigFileAndExplainsBadOnes) {
     std::ofstream(dir_ + "/scored.conf") << "# sample\nversion-rate = 1\nversion-burst = 1\n";
     auto server = Start({"--config", dir_ + "/scored.conf"});

@@ -109,7 +109,7 @@ ScoreService::Kind ScoreService::Classify(std::string_view query) {
         }
     }
     if (!brinehold) {
-        return Kind::Unknown;
+        return Kind::OtherProgram;
     }
     return version      ? Kind::Version
            : submission ? Kind::Submission
@@ -134,9 +134,10 @@ ScoreService::Answer ScoreService::Handle(std::string_view query, std::int64_t n
         return ScorePage();
     case Kind::Unknown:
         break;
+    case Kind::OtherProgram:
+        return {200, "ERROR|unknown program"};
     }
-    const bool brinehold = query.find("prg=Brinehold") != std::string_view::npos;
-    return {200, brinehold ? "ERROR|unknown request" : "ERROR|unknown program"};
+    return {200, "ERROR|unknown request"};
 }
 
 std::string ScoreService::VersionAnswer(std::int64_t now) const {

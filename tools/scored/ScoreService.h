@@ -12,7 +12,7 @@
 
 class ScoreService {
 public:
-    enum class Kind { Version, Submission, Page, Unknown };
+    enum class Kind { Version, Submission, Page, Unknown, OtherProgram };
 
     struct Answer {
         int status = 200;
