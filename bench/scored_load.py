@@ -259,6 +259,34 @@ async def run_pairs(port, clients, seconds, first_index=0, pause=0.0, max_pairs=
     return stats
 
 
+def pairs_worker(port, clients, seconds, first_index, queue):
+    queue.put(asyncio.run(run_pairs(port, clients, seconds, first_index)))
+
+
+def run_pairs_in_processes(port, clients, seconds, processes, during=None):
+    """The clients split over several processes, so one Python loop does not cap the load."""
+    queue = multiprocessing.Queue()
+    share = clients // processes
+    workers = [multiprocessing.Process(target=pairs_worker,
+                                       args=(port, share, seconds, i * share, queue))
+               for i in range(processes)]
+    for worker in workers:
+        worker.start()
+    if during:
+        during()
+    results = [queue.get(timeout=seconds + 120) for _ in workers]
+    for worker in workers:
+        worker.join(30)
+    stats = new_stats()
+    for result in results:
+        for key in ("ok", "submit", "pair"):
+            stats[key] += result[key]
+        for key, count in result["errors"].items():
+            stats["errors"][key] = stats["errors"].get(key, 0) + count
+    stats["seconds"] = max(result["seconds"] for result in results)
+    return stats
+
+
 def report(label, stats):
     ok = len(stats["ok"])
     rate = ok / stats["seconds"] if stats["seconds"] else 0
@@ -285,7 +313,8 @@ def stored_names(backend, postgres, location):
 
 
 def throughput(args, postgres, workdir):
-    print("== 64 keep-alive clients, version-then-submit pairs, %d s each (limits off)" % args.seconds)
+    print("== 64 keep-alive clients in %d processes, version-then-submit pairs, %d s each,"
+          " %d server threads (limits off)" % (args.client_processes, args.seconds, args.threads))
     rates = {}
     for backend, processes in (("sqlite", 1), ("sqlite", 4), ("postgres", 1), ("postgres", 4)):
         if backend == "postgres" and postgres is None:
@@ -294,7 +323,7 @@ def throughput(args, postgres, workdir):
         servers = Servers(args.scored, location, processes, workdir,
                           NO_LIMITS + ["--threads", str(args.threads)])
         try:
-            stats = asyncio.run(run_pairs(servers.port, 64, args.seconds))
+            stats = run_pairs_in_processes(servers.port, 64, args.seconds, args.client_processes)
         finally:
             servers.stop()
         rates[(backend, processes)] = report("%s, %d process%s" % (
@@ -425,12 +454,13 @@ def kill_phase(args, postgres, workdir):
         location = database_for(backend, postgres, workdir, "kill")
         servers = Servers(args.scored, location, 4, workdir, NO_LIMITS)
 
-        async def killer():
-            await asyncio.sleep(args.seconds * 0.4)
+        def killer():
+            time.sleep(args.seconds * 0.4)
             os.kill(servers.processes[0].pid, signal.SIGKILL)
 
         try:
-            stats = asyncio.run(run_pairs(servers.port, 64, args.seconds, during=killer()))
+            stats = run_pairs_in_processes(servers.port, 64, args.seconds, args.client_processes,
+                                           during=killer)
         finally:
             servers.stop()
         report("%s, 4 processes, one killed" % backend, stats)
@@ -446,6 +476,7 @@ def main():
         os.path.dirname(os.path.abspath(__file__)), "..", "build", "game", "brinehold-scored"))
     parser.add_argument("--seconds", type=int, default=10)
     parser.add_argument("--threads", type=int, default=4)
+    parser.add_argument("--client-processes", type=int, default=2)
     parser.add_argument("--only", default="throughput,flood,slow,kill")
     args = parser.parse_args()
     args.seconds = max(1, min(args.seconds, 120))
