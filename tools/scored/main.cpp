@@ -5,13 +5,12 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <cerrno>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <iostream>
-#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
