@@ -179,9 +179,10 @@ events after the frame belong to the next tick. A recording keeps every
 window event at the tick the game handled it, and a tick's timer step where
 it was not the headless one (once, lag count 1).
 Headless, lag and skip lines drive the timer of every script; in a window
-they do so only in a recording. Print Screen writes the picture to
-$XDG_PICTURES_DIR/Brinehold (else ~/Pictures/Brinehold, else the settings
-folder) as brinehold-YYYYMMDD-HHMMSS.png.
+they do so only in a recording. Print Screen writes the picture as
+brinehold-YYYYMMDD-HHMMSS.png to $XDG_PICTURES_DIR/Brinehold (the pictures
+folder of user-dirs.dirs when the variable is not set), else to
+~/Pictures/Brinehold, else to the settings folder.
 
 A malformed option or script line ends the program with exit code 2.
 )";

@@ -1,6 +1,7 @@
 #include "shell/Screenshot.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <system_error>
 
 #include "platform/Image.h"
@@ -20,17 +21,49 @@ bool WriteFramePng(const std::string& path, TmainForm& form) {
     return platform::WritePng(path, view);
 }
 
+namespace {
+
+std::filesystem::path FromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::filesystem::path(value) : std::filesystem::path();
+}
+
+// The desktop keeps the pictures folder in user-dirs.dirs when the
+// environment does not name it: XDG_PICTURES_DIR="$HOME/Pictures".
+std::filesystem::path PicturesFromUserDirs(const std::filesystem::path& home) {
+    std::filesystem::path config = FromEnvironment("XDG_CONFIG_HOME");
+    if (!config.is_absolute()) {
+        config = home / ".config";
+    }
+    std::ifstream in(config / "user-dirs.dirs");
+    const std::string key = "XDG_PICTURES_DIR=\"";
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(key, 0) != 0 || line.size() < key.size() + 1 || line.back() != '"') {
+            continue;
+        }
+        std::string value = line.substr(key.size(), line.size() - key.size() - 1);
+        if (value.rfind("$HOME", 0) == 0) {
+            value = home.string() + value.substr(5);
+        }
+        return value;
+    }
+    return {};
+}
+
+} // namespace
+
 std::vector<std::filesystem::path> ScreenshotFolders() {
     std::vector<std::filesystem::path> folders;
-    auto fromEnvironment = [](const char* name) -> std::filesystem::path {
-        const char* value = std::getenv(name);
-        return value != nullptr ? std::filesystem::path(value) : std::filesystem::path();
-    };
+    const std::filesystem::path home = FromEnvironment("HOME");
     // Relative values are not meant for us (the desktop's own convention).
-    if (const auto pictures = fromEnvironment("XDG_PICTURES_DIR"); pictures.is_absolute()) {
+    std::filesystem::path pictures = FromEnvironment("XDG_PICTURES_DIR");
+    if (!pictures.is_absolute() && home.is_absolute()) {
+        pictures = PicturesFromUserDirs(home);
+    }
+    if (pictures.is_absolute()) {
         folders.push_back(pictures / "Brinehold");
     }
-    if (const auto home = fromEnvironment("HOME"); home.is_absolute()) {
+    if (home.is_absolute()) {
         folders.push_back(home / "Pictures" / "Brinehold");
     }
     std::error_code error;

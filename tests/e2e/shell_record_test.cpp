@@ -250,22 +250,32 @@ TEST(ShellRecord, PrintScreenWritesTheFrameOfItsTick) {
                                              std::filesystem::perms::owner_exec);
     const bool canLock =
         !std::filesystem::exists(locked / "probe") && access(locked.c_str(), W_OK) != 0;
+    const std::string noConfig = "XDG_CONFIG_HOME=" + (run.Dir() / "nothing").string();
     const struct {
         const char* name;
         std::vector<std::string> environment;
         std::filesystem::path folder;
     } cases[] = {
         {"pictures folder",
-         {"XDG_PICTURES_DIR=" + pictures.string(), "HOME=" + home.string()},
+         {"XDG_PICTURES_DIR=" + pictures.string(), "HOME=" + home.string(), noConfig},
          pictures / "Brinehold"},
-        {"home", {"XDG_PICTURES_DIR=", "HOME=" + home.string()}, home / "Pictures" / "Brinehold"},
-        {"relative pictures folder",
-         {"XDG_PICTURES_DIR=pics", "HOME=" + home.string()},
+        {"home",
+         {"XDG_PICTURES_DIR=", "HOME=" + home.string(), noConfig},
          home / "Pictures" / "Brinehold"},
+        {"relative pictures folder",
+         {"XDG_PICTURES_DIR=pics", "HOME=" + home.string(), noConfig},
+         home / "Pictures" / "Brinehold"},
+        {"the desktop's folder list",
+         {"XDG_PICTURES_DIR=", "HOME=" + home.string(),
+          "XDG_CONFIG_HOME=" + (run.Dir() / "cfg").string()},
+         home / "Bilder" / "Brinehold"},
         {"settings folder",
-         {"XDG_PICTURES_DIR=" + (locked / "x").string(), "HOME=" + locked.string()},
+         {"XDG_PICTURES_DIR=" + (locked / "x").string(), "HOME=" + locked.string(), noConfig},
          run.Dir()},
     };
+    run.WriteFile("cfg/user-dirs.dirs", "# written by the desktop\n"
+                                        "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+                                        "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n");
     const std::string script =
         Press(40, "Enter") + "60 key down PrintScreen\n61 key up PrintScreen\n";
     run.WriteFile("shot.txt", script);
