@@ -7,7 +7,7 @@ namespace art {
 
 namespace {
 
-constexpr std::uint32_t kSuit = 0x243A66;
+constexpr std::uint32_t kSuit = 0x2E5494;
 constexpr std::uint32_t kSuitDark = 0x142240;
 constexpr std::uint32_t kSuitEdge = 0x0A1024;
 constexpr std::uint32_t kStripe = 0x30C8E8;
