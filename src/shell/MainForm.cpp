@@ -3,6 +3,7 @@
 #include <chrono>
 #include <exception>
 #include <filesystem>
+#include <iostream>
 
 #include "assets/Music.h"
 #include "assets/Paths.h"
@@ -150,6 +151,7 @@ bool TmainForm::FormClose() {
         }
         SavedState = GameState;
         SavedScreen = MenuScreen;
+        SavedSelected = Selected;
         MenuScreen = 5;
         Selected = 1;
         if (ClosingWindow != nullptr) {
@@ -399,6 +401,10 @@ void TmainForm::PlayEffect(const char* name) {
     }
     if (TWaveCollectionItem* item = DXWaveList1->Items.Find(name)) {
         item->PlayEffect(false);
+    } else if (missingEffects_.insert(name).second) {
+        // A modded sound archive without this effect: the game carries on
+        // silently, but the modder learns which name is missing.
+        std::cerr << "brinehold: no sound effect \"" << name << "\" in the sound archive\n";
     }
 }
 

@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -118,6 +119,7 @@ public:
     bool Hover = false;
     std::uint8_t SavedState = 0;
     std::uint8_t SavedScreen = 0;
+    std::uint8_t SavedSelected = 1; // the covered screen's selection while the exit window is open
     std::uint8_t PauseState = 1;
     bool EditMode = false;
     bool KeyLatch = false;
@@ -229,6 +231,7 @@ private:
     TFormEnvironment environment_;
     bool closed_ = false;
     bool saveFailureShown_ = false;
+    std::set<std::string, std::less<>> missingEffects_; // reported once each
     // --windowed / --fullscreen: while set, saves write the mode the file had.
     bool forcedMode_ = false;
     std::uint8_t savedWindowed_ = 1;
