@@ -102,7 +102,7 @@ void TmainForm::FormCreate() {
             std::chrono::system_clock::now().time_since_epoch().count()));
     }
 
-    if (!ReadConfigFile(ConfigFileName, ConfigRecord)) {
+    if (!ReadConfigFile(environment_.ConfigFile, ConfigRecord)) {
         ConfigRecord = DefaultConfig();
         SaveConfig();
     }
@@ -372,7 +372,9 @@ void TmainForm::SaveConfig() {
         record.Windowed = savedWindowed_; // the command line's mode is not kept
     }
     std::string error;
-    if (WriteConfigFile(ConfigFileName, record, error)) {
+    const bool folderReady =
+        !environment_.PrepareConfigFolder || environment_.PrepareConfigFolder(error);
+    if (folderReady && WriteConfigFile(environment_.ConfigFile, record, error)) {
         platform::LogEvent(std::string("save ") + ConfigFileName);
         return;
     }

@@ -19,6 +19,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -87,6 +88,10 @@ struct TFormEnvironment {
     bool HasSeed = false;
     // --windowed / --fullscreen: overrides Windowed for this run, not saved.
     int ForcedWindowed = -1; // -1 none, 0 full screen, 1 windowed
+    // Where config.dat is kept, and what makes its folder before a save
+    // (unset when the folder always exists).
+    std::string ConfigFile = "config.dat";
+    std::function<bool(std::string& error)> PrepareConfigFolder;
 };
 
 class TmainForm : public TGamePlay, public TMenuSystem, public TOnlineScores {
