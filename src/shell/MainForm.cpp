@@ -102,7 +102,22 @@ void TmainForm::FormCreate() {
             std::chrono::system_clock::now().time_since_epoch().count()));
     }
 
-    if (!ReadConfigFile(environment_.ConfigFile, ConfigRecord)) {
+    ReadSettings(environment_.StartConfig);
+    ChangeMode();
+
+    DXInput1->Keyboard.Assigns[isButton1][0] = VK_CONTROL;
+
+    DXTimer2->SetEnabled(false);
+    DXTimer1->SetEnabled(true);
+    PauseState = 1;
+    GameState = gsMenu;
+    CreateMenuField();
+}
+
+void TmainForm::ReadSettings(const TConfigRecord* given) {
+    if (given != nullptr) {
+        ConfigRecord = *given;
+    } else if (!ReadConfigFile(environment_.ConfigFile, ConfigRecord)) {
         ConfigRecord = DefaultConfig();
         SaveConfig();
     }
@@ -117,15 +132,6 @@ void TmainForm::FormCreate() {
         savedWindowed_ = ConfigRecord.Windowed;
         ConfigRecord.Windowed = static_cast<std::uint8_t>(environment_.ForcedWindowed);
     }
-    ChangeMode();
-
-    DXInput1->Keyboard.Assigns[isButton1][0] = VK_CONTROL;
-
-    DXTimer2->SetEnabled(false);
-    DXTimer1->SetEnabled(true);
-    PauseState = 1;
-    GameState = gsMenu;
-    CreateMenuField();
 }
 
 bool TmainForm::FormClose() {
@@ -372,6 +378,10 @@ void TmainForm::SaveConfig() {
         record.Windowed = savedWindowed_; // the command line's mode is not kept
     }
     std::string error;
+    if (KeepConfigFile) {
+        platform::LogEvent(std::string("save ") + ConfigFileName);
+        return;
+    }
     const bool folderReady =
         !environment_.PrepareConfigFolder || environment_.PrepareConfigFolder(error);
     if (folderReady && WriteConfigFile(environment_.ConfigFile, record, error)) {

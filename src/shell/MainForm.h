@@ -92,6 +92,8 @@ struct TFormEnvironment {
     // (unset when the folder always exists).
     std::string ConfigFile = "config.dat";
     std::function<bool(std::string& error)> PrepareConfigFolder;
+    // The settings a recording starts with, in place of config.dat.
+    const TConfigRecord* StartConfig = nullptr;
 };
 
 class TmainForm : public TGamePlay, public TMenuSystem, public TOnlineScores {
@@ -136,7 +138,9 @@ public:
     std::array<TSprite*, 7> MainItems{};
     std::array<TSprite*, 7> SavedItems{};
     TConfigRecord ConfigRecord; // plain in memory
-    TScoreEntry NewEntry;       // the name typed after a game, kept for the next
+    // While a recording plays, saves are logged but config.dat is not written.
+    bool KeepConfigFile = false;
+    TScoreEntry NewEntry; // the name typed after a game, kept for the next
 
     // Pointer input for the hero: impulses (half the pointer's distance from
     // the centre, 8 bits) and the buttons held in play.
@@ -149,6 +153,9 @@ public:
 
     // Start-up and the close protocol.
     void FormCreate();
+    // ConfigRecord from `given`, or else from config.dat (the defaults, saved,
+    // when it cannot be read), with the command line's mode over it.
+    void ReadSettings(const TConfigRecord* given);
     // Every attempt to close the window comes here; returns true when the
     // window may close (the program then ends).
     bool FormClose();
