@@ -118,7 +118,7 @@ void TmainForm::FormCreate() {
 void TmainForm::ReadSettings(const TConfigRecord* given) {
     if (given != nullptr) {
         ConfigRecord = *given;
-    } else if (!ReadConfigFile(ConfigFileName, ConfigRecord)) {
+    } else if (!ReadConfigFile(environment_.ConfigFile, ConfigRecord)) {
         ConfigRecord = DefaultConfig();
         SaveConfig();
     }
@@ -384,7 +384,9 @@ void TmainForm::SaveConfig() {
         platform::LogEvent(std::string("save ") + ConfigFileName);
         return;
     }
-    if (WriteConfigFile(ConfigFileName, record, error)) {
+    const bool folderReady =
+        !environment_.PrepareConfigFolder || environment_.PrepareConfigFolder(error);
+    if (folderReady && WriteConfigFile(environment_.ConfigFile, record, error)) {
         platform::LogEvent(std::string("save ") + ConfigFileName);
         return;
     }

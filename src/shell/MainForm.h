@@ -19,6 +19,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -88,6 +89,10 @@ struct TFormEnvironment {
     bool HasSeed = false;
     // --windowed / --fullscreen: overrides Windowed for this run, not saved.
     int ForcedWindowed = -1; // -1 none, 0 full screen, 1 windowed
+    // Where config.dat is kept, and what makes its folder before a save
+    // (unset when the folder always exists).
+    std::string ConfigFile = "config.dat";
+    std::function<bool(std::string& error)> PrepareConfigFolder;
     // The settings a recording starts with, in place of config.dat.
     const TConfigRecord* StartConfig = nullptr;
 };

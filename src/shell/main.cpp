@@ -17,9 +17,11 @@
 #include "assets/Paths.h"
 #include "online/ScoreServer.h"
 #include "platform/Audio.h"
+#include "platform/Folders.h"
 #include "platform/Image.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
+#include "shell/Locations.h"
 #include "shell/MainForm.h"
 #include "shell/Options.h"
 #include "shell/Playback.h"
@@ -28,9 +30,15 @@
 #include "shell/Script.h"
 #include "shell/StateDump.h"
 
+// The installed data folder seen from the installed executable's folder.
+#ifndef BRINEHOLD_RELATIVE_DATA_DIR
+#define BRINEHOLD_RELATIVE_DATA_DIR ""
+#endif
+
 namespace {
 
 constexpr std::uint32_t TickMs = 16;
+constexpr const char* ProductName = "Brinehold";
 
 // The log of --log and the tick its lines carry (0 during start-up).
 std::ofstream logFile;
@@ -331,6 +339,33 @@ void LaunchOptionalFiles(TmainForm& form) {
     }
 }
 
+TGameLocations LocateGame(bool workdirGiven) {
+    TLocationFacts facts;
+    facts.system = TLocationFacts::System::Posix;
+    facts.dataDirVariable = platform::GetEnvironment("BRINEHOLD_DATA_DIR");
+    facts.configHome = platform::GetEnvironment("XDG_CONFIG_HOME");
+    facts.home = platform::GetEnvironment("HOME");
+    facts.executableFolder = platform::ExecutableFolder();
+    facts.workingFolder = platform::WorkingFolder();
+    facts.installedDataRelative = BRINEHOLD_RELATIVE_DATA_DIR;
+    facts.workdirGiven = workdirGiven;
+    facts.exists = platform::PathExists;
+    return FindGameLocations(facts);
+}
+
+// An old score table kept beside the game moves along by a copy; the
+// original stays for older versions of the game.
+void CopyLegacySettings(const TGameLocations& locations) {
+    if (locations.legacyConfig.empty()) {
+        return;
+    }
+    std::string error;
+    if (!platform::MakePrivateFolder(locations.configFolder, error) ||
+        !platform::CopyFile(locations.legacyConfig, locations.configFile, error)) {
+        std::cerr << "brinehold: " << error << '\n';
+    }
+}
+
 struct LoopParts {
     const TRunOptions& options;
     TmainForm& form;
@@ -345,7 +380,7 @@ struct LoopParts {
 
 void RunLoop(const LoopParts& parts, std::uint32_t& tick);
 
-int Run(const TRunOptions& options) {
+int Run(const TRunOptions& options, const TGameLocations& locations) {
     TScript script;
     std::string error;
     if (!options.script.empty() && !ReadScript(options.script, script, error)) {
@@ -411,11 +446,23 @@ int Run(const TRunOptions& options) {
         desktop = platform::CreateSdlDesktop();
         audio = platform::CreateSdlAudio();
     }
+    if (!locations.dataFound) {
+        const std::string message = "brinehold: " + DataNotFoundMessage(locations);
+        std::cerr << message << '\n';
+        if (!headless) {
+            desktop->MessageBox(message);
+        }
+        platform::SetLogSink(nullptr);
+        return 1;
+    }
+    SetGameFolder(locations.dataFolder);
+    CopyLegacySettings(locations);
+
     auto fonts = platform::CreateFontRasterizer();
     TCanvas::SetFontRasterizer(fonts.get());
 
     TApplication application(*clock);
-    application.Title = "Ostrovia";
+    application.Title = ProductName;
     if (!video->Open(application.Title, 800, 600, error)) {
         std::cerr << "brinehold: " << error << '\n';
         return 1;
@@ -432,6 +479,12 @@ int Run(const TRunOptions& options) {
     environment.HasSeed = seed.has_value();
     environment.RandomSeed = seed.value_or(0);
     environment.ForcedWindowed = options.forcedWindowed;
+    environment.ConfigFile = locations.configFile;
+    if (!locations.configFolder.empty()) {
+        environment.PrepareConfigFolder = [folder = locations.configFolder](std::string& error) {
+            return platform::MakePrivateFolder(folder, error);
+        };
+    }
     if (script.recording && script.config) {
         environment.StartConfig = &*script.config;
     }
@@ -765,8 +818,9 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    const TGameLocations locations = LocateGame(!options.workdir.empty());
     try {
-        return Run(options);
+        return Run(options, locations);
     } catch (const std::exception& error) {
         std::cerr << "brinehold: " << error.what() << '\n';
         return 1;
