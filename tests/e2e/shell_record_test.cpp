@@ -153,10 +153,10 @@ TEST(ShellRecord, InAWindowThePlayersKeysAreIgnoredAndEscapeReturnsToTheMenu) {
         " --dump-state 400:" + run.PathOf("menu.json") + " --log " + run.PathOf("log.txt");
     // The keys go to the focused window, as a player's do.
     run.WriteFile("player.sh", game + " &\ngame=$!\nsleep 1\n" + xdotool +
-                                   " search --sync --name Ostrovia windowfocus --sync key p\n"
+                                   " search --sync --name Brinehold windowfocus --sync key p\n"
                                    "sleep 3\n" +
                                    xdotool +
-                                   " search --name Ostrovia windowfocus key Escape\n"
+                                   " search --name Brinehold windowfocus key Escape\n"
                                    "wait $game\n");
     const auto result = e2e::RunProcess(
         {XvfbRun, "-a", "-s", "-screen 0 1024x768x24", "/bin/sh", run.PathOf("player.sh")},
