@@ -37,7 +37,7 @@ public:
         TCanvas::SetFontRasterizer(fonts_.get());
         application_ = std::make_unique<TApplication>(*clock_);
         std::string error;
-        video_->Open("Ostrovia", 800, 600, error);
+        video_->Open("Brinehold", 800, 600, error);
 
         TFormEnvironment environment;
         environment.Application = application_.get();

@@ -35,6 +35,7 @@ struct TFormState {
     bool Hover = false;
     std::uint8_t SavedState = 0;
     std::uint8_t SavedScreen = 0;
+    std::uint8_t SavedSelected = 1; // the covered screen's selection while the exit window is open
     std::uint8_t PauseState = 1;
     bool EditMode = false;
     bool KeyLatch = false;

@@ -216,14 +216,18 @@ void TMenuSystem::BackToMainMenu() {
 void TMenuSystem::MenuAction() {
     TFormServices& form = services_;
     if (form.MainHover) {
-        // A click on a main-menu entry while a sub-screen or the exit window is
-        // open: close them through their back actions first. The exit window
-        // may cover a sub-screen, which is closed too, so that the click always
-        // lands on the main menu and opens the entry that was clicked.
+        // A click on a main-menu entry while a sub-screen, the exit window or
+        // the clear-scores question is open: close them through their back
+        // actions first. A dialog is answered "НЕТ", so a stray click never
+        // clears the table; the screen under it is closed too, so that the
+        // click always lands on the main menu and opens the entry clicked.
         bool closed = false;
-        while (form.MenuScreen >= msOptions && form.MenuScreen <= msExitAsk) {
+        while (form.MenuScreen >= msOptions && form.MenuScreen <= msClearScoresAsk) {
             form.MainHover = false;
-            form.Selected = form.MenuScreen == msOptions ? 6 : form.MenuScreen == msExitAsk ? 2 : 3;
+            form.Selected = form.MenuScreen == msOptions ? 6
+                            : form.MenuScreen == msExitAsk || form.MenuScreen == msClearScoresAsk
+                                ? 2
+                                : 3;
             const std::uint8_t clicked = form.MainSelected;
             MenuAction();
             form.MainSelected = clicked;
@@ -492,7 +496,9 @@ void TMenuSystem::ExitAction() {
             form.GameState = form.SavedState;
         }
         form.MenuScreen = form.SavedScreen;
-        form.Selected = form.MainSelected;
+        // The covered screen's own selection: MainSelected may name a main-menu
+        // entry (or none yet) that the covered screen does not have.
+        form.Selected = form.SavedSelected;
         ShowIf(form.ClosingWindow, false);
         if (form.GameState == gsPlaying) {
             form.ShowMouseCursor(false);

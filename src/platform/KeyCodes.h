@@ -12,6 +12,7 @@ constexpr std::uint16_t VK_CONTROL = 17;
 constexpr std::uint16_t VK_MENU = 18; // Alt
 constexpr std::uint16_t VK_ESCAPE = 27;
 constexpr std::uint16_t VK_SPACE = 32;
+constexpr std::uint16_t VK_SNAPSHOT = 44; // Print Screen
 constexpr std::uint16_t VK_LEFT = 37;
 constexpr std::uint16_t VK_UP = 38;
 constexpr std::uint16_t VK_RIGHT = 39;

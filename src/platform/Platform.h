@@ -12,7 +12,7 @@
 namespace platform {
 
 // The window's caption and the title of message boxes.
-inline constexpr const char* kGameTitle = "Ostrovia";
+inline constexpr const char* kGameTitle = "Brinehold";
 
 // A view of 32-bit pixels (0x00RRGGBB), top row first. Pitch counts pixels.
 struct PixelView {

@@ -21,7 +21,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -56,6 +58,12 @@ struct TFormEnvironment {
     bool HasSeed = false;
     // --windowed / --fullscreen: overrides Windowed for this run, not saved.
     int ForcedWindowed = -1; // -1 none, 0 full screen, 1 windowed
+    // Where config.dat is kept, and what makes its folder before a save
+    // (unset when the folder always exists).
+    std::string ConfigFile = "config.dat";
+    std::function<bool(std::string& error)> PrepareConfigFolder;
+    // The settings a recording starts with, in place of config.dat.
+    const TConfigRecord* StartConfig = nullptr;
 };
 
 class TmainForm : public TFormServices, public TGamePlay, public TMenuSystem, public TOnlineScores {
@@ -76,8 +84,14 @@ public:
     std::unique_ptr<TDXWaveList> DXWaveList1;
     std::unique_ptr<TDXSound> DXSound1;
 
+    // While a recording plays, saves are logged but config.dat is not written.
+    bool KeepConfigFile = false;
+
     // Start-up and the close protocol.
     void FormCreate();
+    // ConfigRecord from `given`, or else from config.dat (the defaults, saved,
+    // when it cannot be read), with the command line's mode over it.
+    void ReadSettings(const TConfigRecord* given);
     // Every attempt to close the window comes here; returns true when the
     // window may close (the program then ends).
     bool FormClose();
@@ -158,6 +172,7 @@ private:
     TFormEnvironment environment_;
     bool closed_ = false;
     bool saveFailureShown_ = false;
+    std::set<std::string, std::less<>> missingEffects_; // reported once each
     // --windowed / --fullscreen: while set, saves write the mode the file had.
     bool forcedMode_ = false;
     std::uint8_t savedWindowed_ = 1;

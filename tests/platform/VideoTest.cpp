@@ -18,7 +18,7 @@ protected:
             setenv("SDL_VIDEODRIVER", "dummy", 1);
         }
         std::string error;
-        ASSERT_TRUE(video->Open("Ostrovia", 800, 600, error)) << error;
+        ASSERT_TRUE(video->Open("Brinehold", 800, 600, error)) << error;
         window = SDL_GetWindowFromID(1);
         for (Uint32 id = 1; window == nullptr && id < 64; ++id) {
             window = SDL_GetWindowFromID(id);
@@ -80,7 +80,7 @@ TEST_F(VideoTest, OpensACentredFixedWindowThatCountsAsActive) {
     SDL_GetWindowSize(window, &w, &h);
     EXPECT_EQ(w, 800);
     EXPECT_EQ(h, 600);
-    EXPECT_STREQ(SDL_GetWindowTitle(window), "Ostrovia");
+    EXPECT_STREQ(SDL_GetWindowTitle(window), "Brinehold");
     const Uint32 flags = SDL_GetWindowFlags(window);
     EXPECT_EQ(flags & SDL_WINDOW_RESIZABLE, 0u);
     EXPECT_EQ(flags & SDL_WINDOW_BORDERLESS, 0u);
