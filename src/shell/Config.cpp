@@ -4,8 +4,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 #include <utility>
+
+#include "platform/FilePath.h"
 
 std::string TShortString10::Text() const {
     return std::string(Chars.data(), std::min<std::size_t>(Length, Chars.size()));
@@ -195,8 +199,13 @@ bool WriteConfigFile(const std::string& path, const TConfigRecord& record, std::
         std::remove(temporary.c_str());
         return false;
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = path + ": " + std::strerror(errno);
+    // std::rename does not replace an existing file on Windows; this does,
+    // on every system.
+    std::error_code renamed;
+    std::filesystem::rename(platform::PathFromUtf8(temporary), platform::PathFromUtf8(path),
+                            renamed);
+    if (renamed) {
+        error = path + ": " + renamed.message();
         std::remove(temporary.c_str());
         return false;
     }
