@@ -105,6 +105,25 @@ short PollOne(SOCKET socket, short events, int timeoutMs) {
     return ready == 0 ? 0 : entry.revents;
 }
 
+// Waits for a connect to finish. select() reports a failed connect in its
+// exception set; WSAPoll missed those before Windows 10 2004. Returns false
+// when the wait ran out.
+bool WaitConnectDone(SOCKET socket, int timeoutMs, bool& failed) {
+    fd_set writable;
+    fd_set failures;
+    FD_ZERO(&writable);
+    FD_ZERO(&failures);
+    FD_SET(socket, &writable);
+    FD_SET(socket, &failures);
+    timeval wait{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    const int ready = select(0, nullptr, &writable, &failures, timeoutMs < 0 ? nullptr : &wait);
+    if (ready == SOCKET_ERROR) {
+        ThrowCode(WSAGetLastError());
+    }
+    failed = FD_ISSET(socket, &failures) != 0;
+    return ready > 0;
+}
+
 class WinsockSocket final : public ISocket {
 public:
     WinsockSocket() { StartWinsock(); }
@@ -148,9 +167,8 @@ public:
             if (connected_) {
                 return true;
             }
-            // A refused connect shows as POLLERR or POLLHUP, not as POLLOUT.
-            const short events = PollOne(socket_, POLLWRNORM, timeoutMs);
-            if (events == 0) {
+            bool failed = false;
+            if (!WaitConnectDone(socket_, timeoutMs, failed)) {
                 return false;
             }
             int error = 0;
@@ -159,7 +177,7 @@ public:
                            &length) != 0) {
                 error = WSAGetLastError();
             }
-            if (error == 0 && (events & (POLLERR | POLLHUP)) != 0) {
+            if (error == 0 && failed) {
                 error = WSAECONNREFUSED;
             }
             if (error == 0) {
