@@ -181,10 +181,32 @@ bool ReadConfigFile(const std::string& path, TConfigRecord& record) {
 }
 
 bool WriteConfigFile(const std::string& path, const TConfigRecord& record, std::string& error) {
+    namespace fs = std::filesystem;
     TConfigRecord stored = record;
     ScrambleConfig(stored);
     const TConfigBytes bytes = ConfigToBytes(stored);
-    const std::string temporary = path + ".tmp";
+
+    // A link is followed: its target is the file to replace, and the temporary
+    // file goes beside the target so that the rename stays atomic.
+    std::error_code ec;
+    fs::path target = platform::PathFromUtf8(path);
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+        target = fs::weakly_canonical(target, ec);
+        if (ec) {
+            error = path + ": " + ec.message();
+            return false;
+        }
+    }
+    // A file the player made read-only stays as it is, even for root. The
+    // bits of an existing file carry over to its replacement.
+    const fs::file_status status = fs::status(target, ec);
+    const bool exists = !ec && fs::exists(status);
+    if (exists && (status.permissions() & fs::perms::owner_write) == fs::perms::none) {
+        error = platform::Utf8FromPath(target) + ": " + std::strerror(EACCES);
+        return false;
+    }
+
+    const std::string temporary = platform::Utf8FromPath(target) + ".tmp";
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (file == nullptr) {
         error = temporary + ": " + std::strerror(errno);
@@ -199,13 +221,19 @@ bool WriteConfigFile(const std::string& path, const TConfigRecord& record, std::
         std::remove(temporary.c_str());
         return false;
     }
+    if (exists) {
+        fs::permissions(platform::PathFromUtf8(temporary), status.permissions(), ec);
+        if (ec) {
+            error = temporary + ": " + ec.message();
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
     // std::rename does not replace an existing file on Windows; this does,
     // on every system.
-    std::error_code renamed;
-    std::filesystem::rename(platform::PathFromUtf8(temporary), platform::PathFromUtf8(path),
-                            renamed);
-    if (renamed) {
-        error = path + ": " + renamed.message();
+    fs::rename(platform::PathFromUtf8(temporary), target, ec);
+    if (ec) {
+        error = platform::Utf8FromPath(target) + ": " + ec.message();
         std::remove(temporary.c_str());
         return false;
     }
