@@ -18,6 +18,7 @@
 #include "online/ScoreServer.h"
 #include "platform/Audio.h"
 #include "platform/Folders.h"
+#include "platform/FilePath.h"
 #include "platform/Image.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
@@ -811,7 +812,7 @@ int main(int argc, char** argv) {
     }
     if (!options.workdir.empty()) {
         std::error_code error;
-        std::filesystem::current_path(options.workdir, error);
+        std::filesystem::current_path(platform::PathFromUtf8(options.workdir), error);
         if (error) {
             std::cerr << "brinehold: cannot change to " << options.workdir << ": "
                       << error.message() << '\n';

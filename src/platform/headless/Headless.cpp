@@ -32,6 +32,10 @@ std::unique_ptr<IVideo> CreateHeadlessVideo() {
     return std::make_unique<HeadlessVideo>();
 }
 
+std::unique_ptr<VirtualClock> CreateVirtualClock() {
+    return std::make_unique<VirtualClock>();
+}
+
 std::unique_ptr<IDesktop> CreateHeadlessDesktop() {
     return std::make_unique<HeadlessDesktop>();
 }

@@ -47,8 +47,4 @@ std::unique_ptr<IClock> CreateSystemClock() {
     return std::make_unique<SystemClock>();
 }
 
-std::unique_ptr<VirtualClock> CreateVirtualClock() {
-    return std::make_unique<VirtualClock>();
-}
-
 } // namespace platform
