@@ -17,6 +17,7 @@
 #include "platform/Image.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
+#include "engine/FramePacer.h"
 #include "shell/MainForm.h"
 #include "shell/Options.h"
 #include "shell/Script.h"
@@ -41,6 +42,9 @@ public:
     }
     void SetFullscreen(bool fullscreen) override { inner_->SetFullscreen(fullscreen); }
     void Present(platform::PixelView frame) override { inner_->Present(frame); }
+    double VBlankRate() override { return inner_->VBlankRate(); }
+    void WaitVBlank() override { inner_->WaitVBlank(); }
+    std::uint64_t VBlankCount() override { return inner_->VBlankCount(); }
     void PollEvents(std::vector<platform::Event>& out) override { inner_->PollEvents(out); }
     bool WaitEvent(int timeoutMs) override { return inner_->WaitEvent(timeoutMs); }
     void Minimize() override { inner_->Minimize(); }
@@ -318,7 +322,7 @@ int Run(const TRunOptions& options) {
     } else {
         systemClock = platform::CreateSystemClock();
         clock = systemClock.get();
-        video = platform::CreateSdlVideo();
+        video = platform::CreateSdlVideo(options.vsync);
         desktop = platform::CreateSdlDesktop();
         audio = platform::CreateSdlAudio();
     }
@@ -415,6 +419,7 @@ void RunLoop(const TRunOptions& options, TmainForm& form, TApplication& applicat
         std::vector<platform::Event> events;
         auto clockTick = [&] { return 1 + (clock.NowMs() - start) / TickMs; };
         std::size_t next = 0;
+        FramePacer pacer(application, video, clock);
         tick = 1;
         while (!form.Closed()) {
             events.clear();
@@ -432,7 +437,7 @@ void RunLoop(const TRunOptions& options, TmainForm& form, TApplication& applicat
             if (form.Closed()) {
                 break;
             }
-            application.RunIdle();
+            pacer.RunTick();
             tick = clockTick();
             recorder.After(tick, form);
             if (options.ticks && tick > *options.ticks) {
@@ -440,11 +445,7 @@ void RunLoop(const TRunOptions& options, TmainForm& form, TApplication& applicat
                 endedByTicks = true;
                 break;
             }
-            if (const auto due = application.NextIdleDueMs()) {
-                clock.SleepUntilMs(*due);
-            } else {
-                video.WaitEvent(TickMs);
-            }
+            pacer.WaitForNext();
             tick = clockTick();
         }
     }

@@ -1,0 +1,150 @@
+#include "platform/Scaler.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace platform {
+namespace {
+
+// a * (256 - w) + b * w, per 8-bit channel, w in 0..256.
+inline std::uint32_t Mix(std::uint32_t a, std::uint32_t b, std::uint32_t w) {
+    const std::uint32_t v = 256 - w;
+    const std::uint32_t rb = (((a & 0xFF00FF) * v + (b & 0xFF00FF) * w) >> 8) & 0xFF00FF;
+    const std::uint32_t g = (((a & 0xFF00) * v + (b & 0xFF00) * w) >> 8) & 0xFF00;
+    return rb | g;
+}
+
+// Two rows mixed with one weight: two pixels at a time in 64-bit lanes.
+void MixRows(const std::uint32_t* __restrict a, const std::uint32_t* __restrict b,
+             std::uint32_t* __restrict out, int count, std::uint32_t w) {
+    const std::uint64_t v = 256 - w;
+    constexpr std::uint64_t kMask = 0x00FF00FF00FF00FFull;
+    int i = 0;
+    for (; i + 2 <= count; i += 2) {
+        std::uint64_t pa;
+        std::uint64_t pb;
+        std::memcpy(&pa, a + i, sizeof pa);
+        std::memcpy(&pb, b + i, sizeof pb);
+        const std::uint64_t low = (((pa & kMask) * v + (pb & kMask) * w) >> 8) & kMask;
+        const std::uint64_t high = ((((pa >> 8) & kMask) * v + ((pb >> 8) & kMask) * w)) & ~kMask;
+        const std::uint64_t mixed = low | high;
+        std::memcpy(out + i, &mixed, sizeof mixed);
+    }
+    for (; i < count; ++i) {
+        out[i] = Mix(a[i], b[i], w);
+    }
+}
+
+std::uint32_t* Row(PixelView view, int y) {
+    return view.pixels + static_cast<std::ptrdiff_t>(y) * view.pitch;
+}
+
+} // namespace
+
+void ScaleWhole(PixelView source, PixelView destination, int scale) {
+    if (scale < 1 || source.pixels == nullptr || destination.pixels == nullptr) {
+        return;
+    }
+    const int width = std::min(source.width, destination.width / scale);
+    const int height = std::min(source.height, destination.height / scale);
+    const auto rowBytes = static_cast<std::size_t>(width) * scale * sizeof(std::uint32_t);
+    for (int y = 0; y < height; ++y) {
+        const std::uint32_t* in = Row(source, y);
+        std::uint32_t* first = Row(destination, y * scale);
+        if (scale == 1) {
+            std::memcpy(first, in, rowBytes);
+            continue;
+        }
+        std::uint32_t* out = first;
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t pixel = in[x];
+            for (int k = 0; k < scale; ++k) {
+                *out++ = pixel;
+            }
+        }
+        for (int k = 1; k < scale; ++k) {
+            std::memcpy(Row(destination, y * scale + k), first, rowBytes);
+        }
+    }
+}
+
+void AreaScaler::Prepare(int sourceWidth, int sourceHeight, int width, int height) {
+    if (sourceWidth == sourceWidth_ && sourceHeight == sourceHeight_ && width == width_ &&
+        height == height_) {
+        return;
+    }
+    sourceWidth_ = sourceWidth;
+    sourceHeight_ = sourceHeight;
+    width_ = width;
+    height_ = height;
+    // Destination pixel i covers source [i * n / m, (i + 1) * n / m); counted
+    // in 1 / m of a source pixel so that the tables are exact.
+    auto taps = [](int n, int m) {
+        std::vector<Tap> table(static_cast<std::size_t>(m));
+        for (int i = 0; i < m; ++i) {
+            const std::int64_t left = std::int64_t{i} * n;
+            const std::int64_t right = left + n;
+            const std::int64_t first = left / m;
+            const std::int64_t seam = (first + 1) * m;
+            Tap tap{static_cast<int>(first), 0};
+            if (right > seam && first + 1 < n) {
+                // Upscaling: a destination pixel spans at most one seam.
+                tap.weight = static_cast<std::uint32_t>(std::min<std::int64_t>(
+                    (right - seam) * 256 / n, 256));
+            }
+            table[static_cast<std::size_t>(i)] = tap;
+        }
+        return table;
+    };
+    columns_ = taps(sourceWidth, width);
+    rows_ = taps(sourceHeight, height);
+    upper_.assign(static_cast<std::size_t>(width), 0);
+    lower_.assign(static_cast<std::size_t>(width), 0);
+    upperRow_ = -1;
+    lowerRow_ = -1;
+}
+
+void AreaScaler::WidenRow(const std::uint32_t* source, std::uint32_t* row) const {
+    const Tap* tap = columns_.data();
+    for (int x = 0; x < width_; ++x, ++tap) {
+        const std::uint32_t a = source[tap->index];
+        row[x] = tap->weight == 0 ? a : Mix(a, source[tap->index + 1], tap->weight);
+    }
+}
+
+void AreaScaler::Scale(PixelView source, PixelView destination) {
+    if (source.pixels == nullptr || destination.pixels == nullptr || source.width <= 0 ||
+        source.height <= 0 || destination.width <= 0 || destination.height <= 0) {
+        return;
+    }
+    Prepare(source.width, source.height, destination.width, destination.height);
+    // The widened rows are rebuilt every frame (the picture changes).
+    upperRow_ = -1;
+    lowerRow_ = -1;
+    const auto rowBytes = static_cast<std::size_t>(width_) * sizeof(std::uint32_t);
+    for (int y = 0; y < height_; ++y) {
+        const Tap tap = rows_[static_cast<std::size_t>(y)];
+        std::uint32_t* out = Row(destination, y);
+        if (tap.index != upperRow_) {
+            if (tap.index == lowerRow_) {
+                std::swap(upper_, lower_);
+                std::swap(upperRow_, lowerRow_);
+            } else {
+                WidenRow(Row(source, tap.index), upper_.data());
+                upperRow_ = tap.index;
+            }
+        }
+        if (tap.weight == 0) {
+            std::memcpy(out, upper_.data(), rowBytes);
+            continue;
+        }
+        if (lowerRow_ != tap.index + 1) {
+            WidenRow(Row(source, tap.index + 1), lower_.data());
+            lowerRow_ = tap.index + 1;
+        }
+        MixRows(upper_.data(), lower_.data(), out, width_, tap.weight);
+    }
+}
+
+} // namespace platform
