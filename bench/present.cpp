@@ -31,11 +31,13 @@ std::vector<std::uint32_t> MakeFrame() {
 }
 
 struct Target {
-    Target(int w, int h) : surface(SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGB888)) {}
+    Target(int w, int h)
+        : surface(SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_RGB888)) {}
     ~Target() { SDL_FreeSurface(surface); }
     platform::PixelView Box(const platform::Rect& box) const {
         const int pitch = surface->pitch / 4;
-        return {static_cast<std::uint32_t*>(surface->pixels) + std::ptrdiff_t(box.y) * pitch + box.x,
+        return {static_cast<std::uint32_t*>(surface->pixels) + std::ptrdiff_t(box.y) * pitch +
+                    box.x,
                 box.w, box.h, pitch};
     }
     SDL_Surface* surface;
@@ -90,8 +92,14 @@ void BM_FullScreenSdlBlitScaled(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_WindowCopy)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
-BENCHMARK(BM_FullScreenLinear)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
-BENCHMARK(BM_FullScreenWhole2x)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_FullScreenLinear)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+BENCHMARK(BM_FullScreenWhole2x)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 BENCHMARK(BM_FullScreenSdlBlitScaled)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)

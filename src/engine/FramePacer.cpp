@@ -20,8 +20,7 @@ int RefreshesPerTick(double refreshHz) {
     return perTick >= 56.0 && perTick <= 64.0 ? static_cast<int>(n) : 0;
 }
 
-FramePacer::FramePacer(TApplication& application, platform::IVideo& video,
-                       platform::IClock& clock)
+FramePacer::FramePacer(TApplication& application, platform::IVideo& video, platform::IClock& clock)
     : application_(application), video_(video), clock_(clock) {}
 
 void FramePacer::RunTick() {

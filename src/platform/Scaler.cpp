@@ -4,6 +4,11 @@
 #include <cstring>
 #include <utility>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define BRINEHOLD_SCALER_SSE2 1
+#endif
+
 namespace platform {
 namespace {
 
@@ -15,12 +20,43 @@ inline std::uint32_t Mix(std::uint32_t a, std::uint32_t b, std::uint32_t w) {
     return rb | g;
 }
 
-// Two rows mixed with one weight: two pixels at a time in 64-bit lanes.
+#if BRINEHOLD_SCALER_SSE2
+// a * (256 - w) + b * w >> 8 for the 16-bit channels of two pixels.
+inline __m128i MixWide(__m128i a, __m128i b, __m128i v, __m128i w) {
+    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(a, v), _mm_mullo_epi16(b, w)), 8);
+}
+#endif
+
+// Two rows mixed with one weight.
 void MixRows(const std::uint32_t* __restrict a, const std::uint32_t* __restrict b,
              std::uint32_t* __restrict out, int count, std::uint32_t w) {
+    int i = 0;
+#if BRINEHOLD_SCALER_SSE2
+    {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i wv = _mm_set1_epi16(static_cast<short>(w));
+        const __m128i vv = _mm_set1_epi16(static_cast<short>(256 - w));
+        // The destination is not read again here: streaming stores keep it
+        // from pushing the source rows out of the cache.
+        const bool aligned = (reinterpret_cast<std::uintptr_t>(out) & 15) == 0;
+        for (; i + 4 <= count; i += 4) {
+            const __m128i pa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+            const __m128i pb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+            const __m128i low =
+                MixWide(_mm_unpacklo_epi8(pa, zero), _mm_unpacklo_epi8(pb, zero), vv, wv);
+            const __m128i high =
+                MixWide(_mm_unpackhi_epi8(pa, zero), _mm_unpackhi_epi8(pb, zero), vv, wv);
+            const __m128i mixed = _mm_packus_epi16(low, high);
+            if (aligned) {
+                _mm_stream_si128(reinterpret_cast<__m128i*>(out + i), mixed);
+            } else {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), mixed);
+            }
+        }
+    }
+#endif
     const std::uint64_t v = 256 - w;
     constexpr std::uint64_t kMask = 0x00FF00FF00FF00FFull;
-    int i = 0;
     for (; i + 2 <= count; i += 2) {
         std::uint64_t pa;
         std::uint64_t pb;
@@ -34,6 +70,26 @@ void MixRows(const std::uint32_t* __restrict a, const std::uint32_t* __restrict 
     for (; i < count; ++i) {
         out[i] = Mix(a[i], b[i], w);
     }
+}
+
+// A row copy that streams past the cache where it can, like MixRows.
+void CopyRow(std::uint32_t* __restrict out, const std::uint32_t* __restrict in, int count) {
+    int i = 0;
+#if BRINEHOLD_SCALER_SSE2
+    if ((reinterpret_cast<std::uintptr_t>(out) & 15) == 0) {
+        for (; i + 4 <= count; i += 4) {
+            _mm_stream_si128(reinterpret_cast<__m128i*>(out + i),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
+        }
+    }
+#endif
+    std::memcpy(out + i, in + i, static_cast<std::size_t>(count - i) * sizeof(std::uint32_t));
+}
+
+void EndStreaming() {
+#if BRINEHOLD_SCALER_SSE2
+    _mm_sfence();
+#endif
 }
 
 std::uint32_t* Row(PixelView view, int y) {
@@ -87,17 +143,23 @@ void AreaScaler::Prepare(int sourceWidth, int sourceHeight, int width, int heigh
             const std::int64_t right = left + n;
             const std::int64_t first = left / m;
             const std::int64_t seam = (first + 1) * m;
-            Tap tap{static_cast<int>(first), 0};
+            Tap tap{static_cast<int>(first), static_cast<int>(first), 0};
             if (right > seam && first + 1 < n) {
                 // Upscaling: a destination pixel spans at most one seam.
-                tap.weight = static_cast<std::uint32_t>(std::min<std::int64_t>(
-                    (right - seam) * 256 / n, 256));
+                tap.next = tap.index + 1;
+                tap.weight = static_cast<std::uint32_t>(
+                    std::min<std::int64_t>((right - seam) * 256 / n, 256));
             }
             table[static_cast<std::size_t>(i)] = tap;
         }
         return table;
     };
     columns_ = taps(sourceWidth, width);
+    // Each column's weight once per channel, as the vector mix reads them.
+    weights_.clear();
+    for (const Tap& tap : columns_) {
+        weights_.insert(weights_.end(), 4, static_cast<std::uint16_t>(tap.weight));
+    }
     rows_ = taps(sourceHeight, height);
     upper_.assign(static_cast<std::size_t>(width), 0);
     lower_.assign(static_cast<std::size_t>(width), 0);
@@ -107,7 +169,30 @@ void AreaScaler::Prepare(int sourceWidth, int sourceHeight, int width, int heigh
 
 void AreaScaler::WidenRow(const std::uint32_t* source, std::uint32_t* row) const {
     const Tap* tap = columns_.data();
-    for (int x = 0; x < width_; ++x, ++tap) {
+    int x = 0;
+#if BRINEHOLD_SCALER_SSE2
+    // Four pixels at a time: their two source pixels gathered, then mixed
+    // with each pixel's own weight.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi16(256);
+    for (; x + 4 <= width_; x += 4, tap += 4) {
+        const __m128i a = _mm_setr_epi32(
+            static_cast<int>(source[tap[0].index]), static_cast<int>(source[tap[1].index]),
+            static_cast<int>(source[tap[2].index]), static_cast<int>(source[tap[3].index]));
+        const __m128i b = _mm_setr_epi32(
+            static_cast<int>(source[tap[0].next]), static_cast<int>(source[tap[1].next]),
+            static_cast<int>(source[tap[2].next]), static_cast<int>(source[tap[3].next]));
+        const auto* weights = reinterpret_cast<const __m128i*>(weights_.data() + x * 4);
+        const __m128i wLow = _mm_loadu_si128(weights);
+        const __m128i wHigh = _mm_loadu_si128(weights + 1);
+        const __m128i low = MixWide(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero),
+                                    _mm_sub_epi16(full, wLow), wLow);
+        const __m128i high = MixWide(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero),
+                                     _mm_sub_epi16(full, wHigh), wHigh);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), _mm_packus_epi16(low, high));
+    }
+#endif
+    for (; x < width_; ++x, ++tap) {
         const std::uint32_t a = source[tap->index];
         row[x] = tap->weight == 0 ? a : Mix(a, source[tap->index + 1], tap->weight);
     }
@@ -122,7 +207,6 @@ void AreaScaler::Scale(PixelView source, PixelView destination) {
     // The widened rows are rebuilt every frame (the picture changes).
     upperRow_ = -1;
     lowerRow_ = -1;
-    const auto rowBytes = static_cast<std::size_t>(width_) * sizeof(std::uint32_t);
     for (int y = 0; y < height_; ++y) {
         const Tap tap = rows_[static_cast<std::size_t>(y)];
         std::uint32_t* out = Row(destination, y);
@@ -136,7 +220,7 @@ void AreaScaler::Scale(PixelView source, PixelView destination) {
             }
         }
         if (tap.weight == 0) {
-            std::memcpy(out, upper_.data(), rowBytes);
+            CopyRow(out, upper_.data(), width_);
             continue;
         }
         if (lowerRow_ != tap.index + 1) {
@@ -145,6 +229,7 @@ void AreaScaler::Scale(PixelView source, PixelView destination) {
         }
         MixRows(upper_.data(), lower_.data(), out, width_, tap.weight);
     }
+    EndStreaming();
 }
 
 } // namespace platform

@@ -26,7 +26,8 @@ public:
 
 private:
     struct Tap {
-        int index;      // first source pixel
+        int index;            // first source pixel
+        int next;             // the one mixed in (index itself when weight is 0)
         std::uint32_t weight; // of the next one, 0..256
     };
     void Prepare(int sourceWidth, int sourceHeight, int width, int height);
@@ -38,7 +39,8 @@ private:
     int height_ = 0;
     std::vector<Tap> columns_;
     std::vector<Tap> rows_;
-    std::vector<std::uint32_t> upper_; // the widened rows being mixed
+    std::vector<std::uint16_t> weights_; // columns_' weights, four a pixel
+    std::vector<std::uint32_t> upper_;   // the widened rows being mixed
     std::vector<std::uint32_t> lower_;
     int upperRow_ = -1;
     int lowerRow_ = -1;

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "assets/Paths.h"
+#include "engine/FramePacer.h"
 #include "online/ScoreServer.h"
 #include "platform/Audio.h"
 #include "platform/Image.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
-#include "engine/FramePacer.h"
 #include "shell/MainForm.h"
 #include "shell/Options.h"
 #include "shell/Script.h"

@@ -110,7 +110,8 @@ class FullScreenTest : public ::testing::TestWithParam<FullScreenCase> {};
 TEST_P(FullScreenTest, PictureCoversTheMiddleAndTheBarsAreBlack) {
     const FullScreenCase c = GetParam();
     if (!OnPath("Xvfb") || !OnPath("import") || (c.windowManager && !OnPath("openbox"))) {
-        GTEST_SKIP() << "needs Xvfb, ImageMagick's import" << (c.windowManager ? " and openbox" : "");
+        GTEST_SKIP() << "needs Xvfb, ImageMagick's import"
+                     << (c.windowManager ? " and openbox" : "");
     }
     GameRun run;
     int display = 0;
@@ -153,8 +154,8 @@ TEST_P(FullScreenTest, PictureCoversTheMiddleAndTheBarsAreBlack) {
     bool covered = false;
     for (int attempt = 0; attempt < 60 && !covered && game.Running(); ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        const std::string command = "import -display " + name + " -window root png:" + shot +
-                                    " 2>/dev/null";
+        const std::string command =
+            "import -display " + name + " -window root png:" + shot + " 2>/dev/null";
         if (std::system(command.c_str()) != 0 ||
             !platform::ReadImageFile(shot, screen.width, screen.height, screen.pixels)) {
             continue;
@@ -169,8 +170,8 @@ TEST_P(FullScreenTest, PictureCoversTheMiddleAndTheBarsAreBlack) {
                   screen.LitInRow(box.y + box.h - 3, box.x, box.x + box.w) > 0 &&
                   screen.LitInRow(c.height / 2, c.width / 2 - 50, c.width / 2 + 50) > 50;
     }
-    ASSERT_TRUE(covered) << "the picture does not cover its box on a " << c.width << "x"
-                         << c.height << " screen (last capture " << shot << ")";
+    ASSERT_TRUE(covered) << "the picture does not cover its box on a " << c.width << "x" << c.height
+                         << " screen (last capture " << shot << ")";
     // The bars: every pixel outside the box is black.
     int lit = 0;
     for (int y = 0; y < c.height; ++y) {

@@ -27,8 +27,8 @@ public:
     // its blank; `blocking` false: a hidden window whose presents return at
     // once although vsync is on.
     SimulatedDisplay(double refreshHz, bool vsync, bool blocking = true)
-        : periodMs_(1000.0 / refreshHz), refreshHz_(refreshHz), vsync_(vsync),
-          blocking_(blocking) {}
+        : periodMs_(1000.0 / refreshHz), refreshHz_(refreshHz), vsync_(vsync), blocking_(blocking) {
+    }
 
     double nowMs = 0;
 
@@ -77,8 +77,8 @@ public:
         double ticksPerSecond = 0;
         int fewestRefreshes = 0; // per tick shown
         int mostRefreshes = 0;
-        int skipped = 0;  // ticks drawn but never on screen
-        int repeated = 0; // ticks on screen longer than the rate requires
+        int skipped = 0;              // ticks drawn but never on screen
+        int repeated = 0;             // ticks on screen longer than the rate requires
         std::map<int, int> histogram; // refreshes -> ticks
     };
 
@@ -205,41 +205,41 @@ TEST_P(FramePacerTest, SimulatedMinute) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Displays, FramePacerTest,
-    ::testing::Values(
-        // Whole multiples of about 60 Hz: the screen's blank is the beat.
-        PacingCase{"60 Hz vsync", 60, true, true, 60, 1, 1, true},
-        PacingCase{"59.94 Hz vsync", 59.94, true, true, 59.94, 1, 1, true},
-        PacingCase{"64 Hz vsync", 64, true, true, 64, 1, 1, true},
-        PacingCase{"120 Hz vsync", 120, true, true, 60, 2, 2, true},
-        PacingCase{"240 Hz vsync", 240, true, true, 60, 4, 4, true},
-        // Other rates keep the game's own 62.5 ticks a second; the work of a
-        // tick decides at which blank its frame is ready.
-        PacingCase{"75 Hz vsync", 75, true, true, 62.5, 1, 2, true},
-        PacingCase{"144 Hz vsync", 144, true, true, 62.5, 1, 3, true},
-        // No vsync: the timer alone, as always; the screen drops a tick now
-        // and then and shows another twice (the hitch the vsync removes).
-        PacingCase{"60 Hz no vsync", 60, false, true, 62.5, 1, 2, false},
-        PacingCase{"144 Hz no vsync", 144, false, true, 62.5, 1, 3, false},
-        // A hidden window presents without waiting: the loop must not spin.
-        PacingCase{"60 Hz vsync, presents not waiting", 60, true, false, 62.5, 1, 2, false}),
-    [](const ::testing::TestParamInfo<PacingCase>& info) {
-        std::string name;
-        for (const char* p = info.param.name; *p != 0; ++p) {
-            name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-        }
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(Displays, FramePacerTest,
+                         ::testing::Values(
+                             // Whole multiples of about 60 Hz: the screen's blank is the beat.
+                             PacingCase{"60 Hz vsync", 60, true, true, 60, 1, 1, true},
+                             PacingCase{"59.94 Hz vsync", 59.94, true, true, 59.94, 1, 1, true},
+                             PacingCase{"64 Hz vsync", 64, true, true, 64, 1, 1, true},
+                             PacingCase{"120 Hz vsync", 120, true, true, 60, 2, 2, true},
+                             PacingCase{"240 Hz vsync", 240, true, true, 60, 4, 4, true},
+                             // Other rates keep the game's own 62.5 ticks a second; the work of a
+                             // tick decides at which blank its frame is ready.
+                             PacingCase{"75 Hz vsync", 75, true, true, 62.5, 1, 2, true},
+                             PacingCase{"144 Hz vsync", 144, true, true, 62.5, 1, 3, true},
+                             // No vsync: the timer alone, as always; the screen drops a tick now
+                             // and then and shows another twice (the hitch the vsync removes).
+                             PacingCase{"60 Hz no vsync", 60, false, true, 62.5, 1, 2, false},
+                             PacingCase{"144 Hz no vsync", 144, false, true, 62.5, 1, 3, false},
+                             // A hidden window presents without waiting: the loop must not spin.
+                             PacingCase{"60 Hz vsync, presents not waiting", 60, true, false, 62.5,
+                                        1, 2, false}),
+                         [](const ::testing::TestParamInfo<PacingCase>& info) {
+                             std::string name;
+                             for (const char* p = info.param.name; *p != 0; ++p) {
+                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                             }
+                             return name;
+                         });
 
 TEST(RefreshesPerTickTest, WholeMultiplesOfAbout60Hz) {
     const struct {
         double hz;
         int expected;
     } cases[] = {
-        {0, 0},    {-60, 0},  {NAN, 0},  {30, 0},   {55.9, 0}, {56, 1},   {59.94, 1},
-        {60, 1},   {64, 1},   {64.1, 0}, {75, 0},   {100, 0},  {112, 2},  {120, 2},
-        {128, 2},  {144, 0},  {165, 0},  {180, 3},  {240, 4},  {360, 6},
+        {0, 0},   {-60, 0}, {NAN, 0},  {30, 0},  {55.9, 0}, {56, 1},  {59.94, 1},
+        {60, 1},  {64, 1},  {64.1, 0}, {75, 0},  {100, 0},  {112, 2}, {120, 2},
+        {128, 2}, {144, 0}, {165, 0},  {180, 3}, {240, 4},  {360, 6},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(RefreshesPerTick(c.hz), c.expected) << c.hz << " Hz";

@@ -73,8 +73,8 @@ TEST(Scaler, LinearScalingGivesEveryColumnAndRowTheSameWeight) {
     struct Case {
         int from, to;
     };
-    for (const Case c : {Case{800, 1440}, Case{600, 1080}, Case{800, 1280}, Case{600, 960},
-                         Case{800, 1366}}) {
+    for (const Case c :
+         {Case{800, 1440}, Case{600, 1080}, Case{800, 1280}, Case{600, 960}, Case{800, 1366}}) {
         AreaScaler scaler;
         Image line(c.from, 1, c.from, 0);
         Image out(c.to, 1, c.to, 0);

@@ -91,9 +91,9 @@ public:
         // A window that may get a renderer is made for OpenGL from the start
         // and shown once it has one: SDL would otherwise re-create it.
         const bool tryVSync = vsyncMode_ != VSyncMode::Off && !windowless_;
-        window_ = SDL_CreateWindow(utf8Title.c_str(), SDL_WINDOWPOS_CENTERED,
-                                   SDL_WINDOWPOS_CENTERED, width_, height_,
-                                   tryVSync ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
+        window_ =
+            SDL_CreateWindow(utf8Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                             width_, height_, tryVSync ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
         if (window_ == nullptr) {
             error = std::string("cannot open the window: ") + SDL_GetError();
             video_.Release();
@@ -296,8 +296,8 @@ private:
     // vertical blank. `Auto` takes only one the GPU draws for.
     void CreateVSyncRenderer() {
         const bool driverForced = SDL_GetHint(SDL_HINT_RENDER_DRIVER) != nullptr;
-        renderer_ = SDL_CreateRenderer(window_, -1,
-                                       SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+        renderer_ =
+            SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
         if (renderer_ == nullptr) {
             softwareOnly_ = true;
             return;
@@ -367,8 +367,8 @@ private:
         SDL_GetRendererOutputSize(renderer_, &w, &h);
         const Placement placement = PlacePicture(w, h, width_, height_);
         const SDL_Rect dst{placement.box.x, placement.box.y, placement.box.w, placement.box.h};
-        SDL_SetTextureScaleMode(texture_, placement.scale > 0 ? SDL_ScaleModeNearest
-                                                              : SDL_ScaleModeLinear);
+        SDL_SetTextureScaleMode(texture_,
+                                placement.scale > 0 ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
         SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
@@ -385,7 +385,8 @@ private:
         }
         const int srcPitch = frame.pitch * static_cast<int>(sizeof(std::uint32_t));
         const Uint32 format = surface->format->format;
-        const bool sameLayout = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+        const bool sameLayout =
+            format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
         if (surface->w == frame.width && surface->h == frame.height) {
             CopyToSurface(frame, surface, srcPitch);
         } else if (sameLayout && surface->pitch % 4 == 0) {

@@ -37,9 +37,8 @@ bool LacksWindowManager(SDL_Window* window) {
     unsigned long count = 0;
     unsigned long left = 0;
     unsigned char* data = nullptr;
-    const int status =
-        XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW,
-                           &type, &format, &count, &left, &data);
+    const int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                          XA_WINDOW, &type, &format, &count, &left, &data);
     const bool present = status == Success && type == XA_WINDOW && format == 32 && count == 1;
     if (data != nullptr) {
         XFree(data);
