@@ -100,7 +100,9 @@ public:
     virtual bool Open(const std::string& title, int width, int height, std::string& error) = 0;
     // Windowed: single border, centred, back at the placement cached before
     // full screen. Full screen: the desktop's mode, the picture scaled with
-    // its aspect kept and black bars; the display mode is never changed.
+    // its aspect kept and black bars (see PlacePicture); the display mode is
+    // never changed, and the window covers the screen even where no window
+    // manager runs.
     virtual void SetFullscreen(bool fullscreen) = 0;
     // Shows one 800 x 600 frame. Waits for the vertical blank only while
     // VBlankRate() is above 0.

@@ -8,6 +8,10 @@
 #include <emmintrin.h>
 #define BRINEHOLD_SCALER_SSE2 1
 #endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define BRINEHOLD_SCALER_AVX2 1
+#endif
 
 namespace platform {
 namespace {
@@ -92,6 +96,43 @@ void EndStreaming() {
 #endif
 }
 
+#if BRINEHOLD_SCALER_AVX2
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2") != 0;
+    return has;
+}
+
+__attribute__((target("avx2"))) inline __m256i MixAvx2(__m256i a, __m256i b, __m256i v, __m256i w) {
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(a, v), _mm256_mullo_epi16(b, w)),
+                             8);
+}
+
+// Eight destination pixels at a time: their source pixels lie within eight
+// neighbours, loaded once and picked out with a permute.
+__attribute__((target("avx2"))) void WidenGroups(const std::uint32_t* source, std::uint32_t* row,
+                                                 const AreaScaler::Group* groups, int count) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i full = _mm256_set1_epi16(256);
+    for (int g = 0; g < count; ++g, row += 8) {
+        const AreaScaler::Group& group = groups[g];
+        const __m256i pixels =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + group.base));
+        const __m256i a = _mm256_permutevar8x32_epi32(
+            pixels, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.first)));
+        const __m256i b = _mm256_permutevar8x32_epi32(
+            pixels, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.next)));
+        const __m256i wLow = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.weights));
+        const __m256i wHigh =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.weights + 16));
+        const __m256i low = MixAvx2(_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi8(b, zero),
+                                    _mm256_sub_epi16(full, wLow), wLow);
+        const __m256i high = MixAvx2(_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi8(b, zero),
+                                     _mm256_sub_epi16(full, wHigh), wHigh);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(row), _mm256_packus_epi16(low, high));
+    }
+}
+#endif
+
 std::uint32_t* Row(PixelView view, int y) {
     return view.pixels + static_cast<std::ptrdiff_t>(y) * view.pitch;
 }
@@ -160,6 +201,31 @@ void AreaScaler::Prepare(int sourceWidth, int sourceHeight, int width, int heigh
     for (const Tap& tap : columns_) {
         weights_.insert(weights_.end(), 4, static_cast<std::uint16_t>(tap.weight));
     }
+    // Groups of eight columns whose source pixels lie within eight
+    // neighbours, from the left as far as that holds.
+    groups_.clear();
+    for (int x = 0; x + 8 <= width; x += 8) {
+        Group group{};
+        group.base = columns_[static_cast<std::size_t>(x)].index;
+        bool fits = group.base + 8 <= sourceWidth;
+        for (int k = 0; k < 8 && fits; ++k) {
+            const Tap& tap = columns_[static_cast<std::size_t>(x + k)];
+            group.first[k] = tap.index - group.base;
+            group.next[k] = tap.next - group.base;
+            fits = group.first[k] >= 0 && group.next[k] < 8;
+            // The vector unpacks mix pixels 0, 1, 4, 5 in the low half and
+            // 2, 3, 6, 7 in the high half.
+            const int half = (k & 2) != 0 ? 16 : 0;
+            const int slot = half + (k & 4) * 2 + (k & 1) * 4;
+            for (int c = 0; c < 4; ++c) {
+                group.weights[slot + c] = static_cast<std::uint16_t>(tap.weight);
+            }
+        }
+        if (!fits) {
+            break;
+        }
+        groups_.push_back(group);
+    }
     rows_ = taps(sourceHeight, height);
     upper_.assign(static_cast<std::size_t>(width), 0);
     lower_.assign(static_cast<std::size_t>(width), 0);
@@ -170,6 +236,13 @@ void AreaScaler::Prepare(int sourceWidth, int sourceHeight, int width, int heigh
 void AreaScaler::WidenRow(const std::uint32_t* source, std::uint32_t* row) const {
     const Tap* tap = columns_.data();
     int x = 0;
+#if BRINEHOLD_SCALER_AVX2
+    if (HasAvx2() && !groups_.empty()) {
+        WidenGroups(source, row, groups_.data(), static_cast<int>(groups_.size()));
+        x = static_cast<int>(groups_.size()) * 8;
+        tap += x;
+    }
+#endif
 #if BRINEHOLD_SCALER_SSE2
     // Four pixels at a time: their two source pixels gathered, then mixed
     // with each pixel's own weight.

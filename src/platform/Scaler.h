@@ -24,6 +24,15 @@ class AreaScaler {
 public:
     void Scale(PixelView source, PixelView destination);
 
+    // Eight destination columns fed from eight neighbouring source pixels
+    // starting at `base` (for the vector path).
+    struct Group {
+        int base;
+        std::int32_t first[8];
+        std::int32_t next[8];
+        std::uint16_t weights[32]; // per channel, in the order the unpacks use
+    };
+
 private:
     struct Tap {
         int index;            // first source pixel
@@ -40,7 +49,8 @@ private:
     std::vector<Tap> columns_;
     std::vector<Tap> rows_;
     std::vector<std::uint16_t> weights_; // columns_' weights, four a pixel
-    std::vector<std::uint32_t> upper_;   // the widened rows being mixed
+    std::vector<Group> groups_;
+    std::vector<std::uint32_t> upper_; // the widened rows being mixed
     std::vector<std::uint32_t> lower_;
     int upperRow_ = -1;
     int lowerRow_ = -1;

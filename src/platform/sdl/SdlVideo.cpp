@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <string>
 
 #include "platform/Letterbox.h"
@@ -64,6 +65,25 @@ bool IsSoftwareGl(SDL_Renderer* renderer) {
            ContainsNoCase(gl, "swrast") || ContainsNoCase(gl, "software");
 }
 
+// False where no graphics card can be behind OpenGL: on Linux a GPU driver
+// needs a device node, and without one a renderer would be llvmpipe. Loading
+// Mesa only to find that out costs a tenth of a second before the first frame.
+bool MayHaveGpu() {
+#if defined(__linux__)
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("renderD", 0) == 0 || name.rfind("card", 0) == 0) {
+            return true;
+        }
+    }
+    return std::filesystem::exists("/dev/nvidia0", error) ||
+           std::filesystem::exists("/dev/nvidiactl", error);
+#else
+    return true;
+#endif
+}
+
 class SdlVideo final : public IVideo {
 public:
     explicit SdlVideo(VSyncMode vsync) : vsyncMode_(vsync) {}
@@ -90,7 +110,8 @@ public:
         windowless_ = driverName == "dummy" || driverName == "offscreen";
         // A window that may get a renderer is made for OpenGL from the start
         // and shown once it has one: SDL would otherwise re-create it.
-        const bool tryVSync = vsyncMode_ != VSyncMode::Off && !windowless_;
+        const bool tryVSync = !windowless_ && (vsyncMode_ == VSyncMode::On ||
+                                               (vsyncMode_ == VSyncMode::Auto && MayHaveGpu()));
         window_ =
             SDL_CreateWindow(utf8Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                              width_, height_, tryVSync ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
@@ -325,6 +346,10 @@ private:
             return;
         }
         const bool driverForced = SDL_GetHint(SDL_HINT_RENDER_DRIVER) != nullptr;
+        if (!driverForced && !MayHaveGpu()) {
+            softwareOnly_ = true;
+            return;
+        }
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
         if (renderer_ == nullptr) {
             softwareOnly_ = true;
@@ -374,7 +399,21 @@ private:
         SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
         SDL_RenderPresent(renderer_);
         if (vsync_) {
+            CountVBlank();
+        }
+    }
+
+    // A present counts as a vertical blank only if it waited for one: some
+    // drivers ignore the swap interval, and the pacer then falls back to
+    // its clock instead of presenting as fast as it can.
+    void CountVBlank() {
+        const Uint64 now = SDL_GetPerformanceCounter();
+        const double rate = VBlankRate() > 0 ? VBlankRate() : 60.0;
+        const auto leastGap =
+            static_cast<Uint64>(static_cast<double>(SDL_GetPerformanceFrequency()) / (4 * rate));
+        if (now - lastVBlank_ >= leastGap) {
             ++vblanks_;
+            lastVBlank_ = now;
         }
     }
 
@@ -739,6 +778,7 @@ private:
     VSyncMode vsyncMode_;
     bool vsync_ = false; // the renderer waits for the vertical blank
     std::uint64_t vblanks_ = 0;
+    Uint64 lastVBlank_ = 0;      // performance counter at the last blank counted
     bool coveredByHand_ = false; // full screen placed without a window manager
     AreaScaler scaler_;
     const SDL_Surface* clearedSurface_ = nullptr; // whose bars are black
