@@ -1,6 +1,6 @@
-// Writes the seed corpora of the fuzz targets into DIR/image_archive,
-// DIR/wave_archive and DIR/bitmap: archives made by the writer with every
-// picture layout, and the bitmaps and waves of the shared test data.
+// Writes the seed corpora of the fuzz targets into DIR/TARGET: archives made
+// by the writer with every picture layout, the bitmaps and waves of the test
+// data, HTTP answers as servers give them, and the score server's requests.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +11,7 @@
 
 #include "assets/ArchiveWriter.h"
 #include "assets/Wave.h"
+#include "online/ScoreCodec.h"
 
 namespace fs = std::filesystem;
 
@@ -35,7 +36,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path dir = argv[1];
-    for (const char* sub : {"image_archive", "wave_archive", "bitmap"}) {
+    for (const char* sub :
+         {"image_archive", "wave_archive", "bitmap", "http_response", "score_request"}) {
         fs::create_directories(dir / sub);
     }
     const DibEncoding encodings[] = {{1, 0},
@@ -119,5 +121,38 @@ int main(int argc, char** argv) {
         ++w;
     }
     Write(dir / "wave_archive" / "made.dxw", SoundArchiveBytes(waves));
+
+    // HTTP answers; the first byte chooses the sizes of the pieces received.
+    const std::string answers[] = {
+        "HTTP/1.1 200 OK\r\nContent-Length: 27\r\n\r\nOK|1.0|Brinehold|0|ABCDEF|\n",
+        "HTTP/1.1 200 OK\r\nConnection: keep-alive\r\nContent-Length: 2\r\n\r\nOK"
+        "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOK",
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nSet-Cookie: a=b; path=/; "
+        "expires=Wed, 09 Jun 2027 10:18:14 GMT\r\n\r\n4\r\nOK|1\r\n0\r\n\r\n",
+        "HTTP/1.0 302 Found\r\nLocation: http://127.0.0.1/x\r\n\r\n",
+        "HTTP/1.1 404 Not Found\r\nContent-Length: 5\r\n\r\nnope!",
+        "HTTP/1.1 200 OK\r\n\r\nbody until the connection closes",
+    };
+    int a = 0;
+    for (const std::string& answer : answers) {
+        std::vector<std::uint8_t> bytes = {static_cast<std::uint8_t>(a * 5)};
+        bytes.insert(bytes.end(), answer.begin(), answer.end());
+        Write(dir / "http_response" / ("answer-" + std::to_string(a++)), bytes);
+    }
+
+    // Score server queries, and a submission as the game encodes it.
+    const std::string code =
+        ToLetterCode(ToBinaryText(SubmissionText("Diver", 1234, "ABCDEF", "Mars")));
+    const std::string queries[] = {
+        "prg=Brinehold&version",
+        "prg=Brinehold&show&type=0",
+        "prg=Brinehold&hs&inf=" + code,
+        code,
+    };
+    int q = 0;
+    for (const std::string& query : queries) {
+        Write(dir / "score_request" / ("query-" + std::to_string(q++)),
+              std::vector<std::uint8_t>(query.begin(), query.end()));
+    }
     return 0;
 }

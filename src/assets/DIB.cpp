@@ -11,9 +11,6 @@
 
 namespace {
 
-// Larger pictures are taken for damage: nothing the game draws comes near.
-constexpr std::int64_t kMaxSide = 16384;
-
 struct Channel {
     int shift = 0;
     int bits = 8;
@@ -50,6 +47,21 @@ std::uint32_t Le32(const std::uint8_t* p) {
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
+using ColorTableArray = std::array<std::uint32_t, 256>; // 0x00RRGGBB
+
+// The table of a new bitmap (entry i is grey i), shared by every bitmap that
+// has not read one of its own: an empty picture costs no table.
+const std::shared_ptr<const ColorTableArray>& GreyTable() {
+    static const std::shared_ptr<const ColorTableArray> table = [] {
+        auto grey = std::make_shared<ColorTableArray>();
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            (*grey)[i] = i * 0x010101u;
+        }
+        return grey;
+    }();
+    return table;
+}
+
 } // namespace
 
 struct TDIB::Shared {
@@ -58,15 +70,9 @@ struct TDIB::Shared {
     int bitCount = 8;
     int compression = 0; // 1 or 2 while `bits` still holds the RLE data
     Channel red{16, 8}, green{8, 8}, blue{0, 8};
-    std::array<std::uint32_t, 256> table{}; // 0x00RRGGBB
+    std::shared_ptr<const ColorTableArray> table = GreyTable();
     std::size_t rowBytes = 0;
     std::vector<std::uint8_t> bits;
-
-    Shared() {
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            table[i] = i * 0x010101u;
-        }
-    }
 
     bool Compressed() const { return compression == 1 || compression == 2; }
     std::size_t Size() const { return bits.size(); }
@@ -195,6 +201,7 @@ void TDIB::Shared::Expand() {
 }
 
 void TDIB::Shared::ConvertRow(int memoryRow, int x0, int count, std::uint32_t* out) const {
+    const ColorTableArray& table = *this->table;
     const std::uint8_t* row = bits.data() + static_cast<std::size_t>(memoryRow) * rowBytes;
     switch (bitCount) {
     case 1:
@@ -250,16 +257,24 @@ void TDIB::Shared::ConvertRow(int memoryRow, int x0, int count, std::uint32_t* o
     }
 }
 
-TDIB::TDIB() : image_(std::make_shared<Shared>()) {}
+namespace {
+// Every empty bitmap shares this one: many empty items cost a pointer each.
+const std::shared_ptr<const TDIB::Shared>& EmptyImage() {
+    static const std::shared_ptr<const TDIB::Shared> empty = std::make_shared<TDIB::Shared>();
+    return empty;
+}
+} // namespace
+
+TDIB::TDIB() : image_(EmptyImage()) {}
 TDIB::TDIB(const TDIB& other) = default;
 TDIB& TDIB::operator=(const TDIB& other) = default;
 TDIB::TDIB(TDIB&& other) noexcept : image_(std::move(other.image_)) {
-    other.image_ = std::make_shared<Shared>();
+    other.image_ = EmptyImage();
 }
 TDIB& TDIB::operator=(TDIB&& other) noexcept {
     if (this != &other) {
         image_ = std::move(other.image_);
-        other.image_ = std::make_shared<Shared>();
+        other.image_ = EmptyImage();
     }
     return *this;
 }
@@ -297,12 +312,12 @@ std::vector<std::uint32_t> TDIB::ColorTable() const {
     if (image_->bitCount > 8) {
         return {};
     }
-    return std::vector<std::uint32_t>(image_->table.begin(),
-                                      image_->table.begin() + (1 << image_->bitCount));
+    return std::vector<std::uint32_t>(image_->table->begin(),
+                                      image_->table->begin() + (1 << image_->bitCount));
 }
 
 TDIB TDIB::FromPixels(int width, int height, const std::vector<std::uint32_t>& pixels) {
-    if (width < 0 || height < 0 || width > kMaxSide || height > kMaxSide ||
+    if (width < 0 || height < 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
         pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
         throw EDIBError(assets::kDibInvalid);
     }
@@ -329,10 +344,15 @@ TDIB TDIB::FromPixels(int width, int height, const std::vector<std::uint32_t>& p
 }
 
 void TDIB::ReadBitmapData(TStream& stream) {
+    TPixelBudget budget;
+    ReadBitmapData(stream, budget);
+}
+
+void TDIB::ReadBitmapData(TStream& stream, TPixelBudget& budget) {
     std::uint8_t sizeBytes[4];
     std::size_t got = stream.Read(sizeBytes, 4);
     if (got == 0) {
-        image_ = std::make_shared<Shared>();
+        image_ = EmptyImage();
         return;
     }
     if (got < 4) {
@@ -385,15 +405,18 @@ void TDIB::ReadBitmapData(TStream& stream) {
         colors = 1u << bitCount;
     }
     colors = std::min<std::uint32_t>(colors, 256);
-    image->table.fill(0);
     const std::size_t entryBytes = headerSize == 12 ? 3 : 4;
     if (colors != 0) {
+        // Pictures above 8 bits without colours keep the shared table: unused.
+        auto table = std::make_shared<ColorTableArray>();
+        table->fill(0);
         std::uint8_t entries[256 * 4];
         stream.ReadBuffer(entries, colors * entryBytes);
         for (std::uint32_t i = 0; i < colors; ++i) {
             const std::uint8_t* e = entries + i * entryBytes;
-            image->table[i] = static_cast<std::uint32_t>(e[2]) << 16 | e[1] << 8 | e[0];
+            (*table)[i] = static_cast<std::uint32_t>(e[2]) << 16 | e[1] << 8 | e[0];
         }
+        image->table = std::move(table);
     }
 
     switch (bitCount) {
@@ -414,7 +437,8 @@ void TDIB::ReadBitmapData(TStream& stream) {
         throw EDIBError(assets::kPixelFormatInvalid);
     }
     const std::int64_t rows = height < 0 ? -height : height;
-    if (width < 0 || width > kMaxSide || rows > kMaxSide) {
+    if (width < 0 || width > kMaxPictureSide || rows > kMaxPictureSide ||
+        width * rows > budget.pixels) {
         throw EDIBError(assets::kDibInvalid);
     }
 
@@ -456,6 +480,7 @@ void TDIB::ReadBitmapData(TStream& stream) {
     } else {
         throw EDIBError(assets::kDibInvalid);
     }
+    budget.pixels -= width * rows;
     image_ = std::move(image);
 }
 

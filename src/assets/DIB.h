@@ -10,6 +10,17 @@
 
 class TStream;
 
+// What pictures may claim, so that a damaged or hostile file cannot make the
+// game reserve more than it can hold. An archive load draws all its pictures
+// from one pixel budget: each pixel costs at most 4 bytes decoded and 4 bytes
+// on its surface, so a whole archive stays within 256 MiB.
+inline constexpr std::int64_t kMaxPictureSide = 16384;
+inline constexpr std::int64_t kArchivePixelBudget = std::int64_t{1} << 25; // 32 Mi pixels
+
+struct TPixelBudget {
+    std::int64_t pixels = kArchivePixelBudget; // still free for the next pictures
+};
+
 class TDIB {
 public:
     TDIB();
@@ -41,8 +52,11 @@ public:
 
     // Reads the stored layout from the stream's position and replaces the
     // bitmap; on failure throws (EDIBError, EStreamError) and keeps the
-    // previous bitmap.
-    void ReadBitmapData(TStream& stream);
+    // previous bitmap. A picture larger than what is left of `budget` fails
+    // with "DIB is invalid" before anything of its size is reserved; the
+    // pixels read are taken from the budget.
+    void ReadBitmapData(TStream& stream, TPixelBudget& budget);
+    void ReadBitmapData(TStream& stream); // a budget of its own
 
     // Decodes RLE data now (it is otherwise decoded on first use). Damaged
     // RLE data never fails: what cannot be placed is dropped.
@@ -57,9 +71,9 @@ public:
     // for the copy and stays encoded in this object).
     std::vector<std::uint32_t> Pixels() const;
 
-    struct Shared; // the reference-counted in-memory bitmap
+    struct Shared; // the reference-counted in-memory bitmap, never changed once shared
 private:
-    std::shared_ptr<Shared> image_;
+    std::shared_ptr<const Shared> image_;
 };
 
 // A stored colour (RGB as 0x00BBGGRR, or a system colour 0xFF0000nn) as the

@@ -13,7 +13,7 @@ namespace {
 
 // The picture data of "Picture.Data": a class name, then that graphic's data.
 // Returns false when no known graphic class bears the name.
-bool ReadPictureData(const std::vector<std::uint8_t>& block, TDIB& picture) {
+bool ReadPictureData(const std::vector<std::uint8_t>& block, TDIB& picture, TPixelBudget& budget) {
     TMemoryView stream(block);
     std::uint8_t length = 0;
     stream.Read(&length, 1);
@@ -32,14 +32,14 @@ bool ReadPictureData(const std::vector<std::uint8_t>& block, TDIB& picture) {
             if (fileHeader[0] != 'B' || fileHeader[1] != 'M') {
                 throw EInvalidGraphic(assets::kBitmapNotValid);
             }
-            dib.ReadBitmapData(file);
+            dib.ReadBitmapData(file, budget);
         }
         picture = std::move(dib);
         return true;
     }
     if (className == "TDIB") {
         TDIB dib;
-        dib.ReadBitmapData(stream);
+        dib.ReadBitmapData(stream, budget);
         picture = std::move(dib);
         return true;
     }
@@ -48,7 +48,7 @@ bool ReadPictureData(const std::vector<std::uint8_t>& block, TDIB& picture) {
 
 class TPictureReadable : public TPersistentReadable {
 public:
-    explicit TPictureReadable(ImageItemData*& item) : item_(item) {}
+    TPictureReadable(ImageItemData*& item, TPixelBudget& budget) : item_(item), budget_(budget) {}
     const char* ClassName() const override { return "TPicture"; }
     bool ReadProperty(TReader&, const std::string&) override { return false; }
     bool ReadStoredData(TReader& reader, const std::string& name) override {
@@ -57,7 +57,7 @@ public:
         }
         const std::vector<std::uint8_t> block = reader.ReadBlock();
         TDIB picture;
-        if (!ReadPictureData(block, picture)) {
+        if (!ReadPictureData(block, picture, budget_)) {
             picture = TDIB(); // an unknown graphic class: the item has no picture
         }
         item_->Picture = std::move(picture);
@@ -66,11 +66,12 @@ public:
 
 private:
     ImageItemData*& item_;
+    TPixelBudget& budget_;
 };
 
 class TPictureItemReadable : public TPersistentReadable {
 public:
-    TPictureItemReadable() : picture_(item_) {}
+    explicit TPictureItemReadable(TPixelBudget& budget) : picture_(item_, budget) {}
     void Reset(ImageItemData& item) { item_ = &item; }
 
     const char* ClassName() const override { return "TPictureCollectionItem"; }
@@ -117,7 +118,8 @@ private:
 
 class TPictureCollectionReadable : public TPersistentReadable, public TCollectionReadable {
 public:
-    explicit TPictureCollectionReadable(const ImageArchiveHandler& handler) : handler_(handler) {}
+    explicit TPictureCollectionReadable(const ImageArchiveHandler& handler)
+        : handler_(handler), item_(budget_) {}
 
     const char* ClassName() const override { return "TPictureCollection"; }
     bool ReadProperty(TReader&, const std::string&) override { return false; }
@@ -156,6 +158,8 @@ public:
 
 private:
     const ImageArchiveHandler& handler_;
+    // One budget for every picture of the load.
+    TPixelBudget budget_;
     ImageItemData current_;
     TPictureItemReadable item_;
 };

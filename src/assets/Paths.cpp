@@ -7,6 +7,11 @@
 namespace fs = std::filesystem;
 
 namespace {
+std::string& GameFolder() {
+    static std::string folder;
+    return folder;
+}
+
 bool SameTextAscii(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
@@ -15,9 +20,16 @@ bool SameTextAscii(const std::string& a, const std::string& b) {
 }
 } // namespace
 
+void SetGameFolder(const std::string& folder) {
+    GameFolder() = folder;
+}
+
 std::string ResolveGamePath(const std::string& path) {
     std::string slashed = path;
     std::replace(slashed.begin(), slashed.end(), '\\', '/');
+    if (!GameFolder().empty() && !slashed.empty() && slashed.front() != '/') {
+        slashed = (fs::path(GameFolder()) / slashed).string();
+    }
     fs::path wanted(slashed);
     std::error_code ec;
     if (fs::exists(wanted, ec)) {

@@ -102,12 +102,15 @@ void TPictureCollectionItem::Restore() {
     }
     ClearSurfaces();
 
-    const int w = Width();
-    const int h = Height();
-    const int pw = Picture.Width();
-    const int ph = Picture.Height();
-    const int strideX = w + SkipWidth;
-    const int strideY = h + SkipHeight;
+    // The geometry comes from the archive: work in 64 bits so that values
+    // such as 0x7FFFFFFF cannot overflow, and build a bounded number of
+    // patterns.
+    const std::int64_t w = Width();
+    const std::int64_t h = Height();
+    const std::int64_t pw = Picture.Width();
+    const std::int64_t ph = Picture.Height();
+    const std::int64_t strideX = w + SkipWidth;
+    const std::int64_t strideY = h + SkipHeight;
 
     const auto makeSurface = [this](const TRect& block) {
         auto surface = std::make_unique<TDirectDrawSurface>();
@@ -116,10 +119,16 @@ void TPictureCollectionItem::Restore() {
         surfaces_.push_back(std::move(surface));
         return surfaces_.back().get();
     };
+    const auto rect = [](std::int64_t left, std::int64_t top, std::int64_t width,
+                         std::int64_t height) {
+        // Within the picture's sides (at most kMaxPictureSide), so int holds it.
+        return Bounds(static_cast<int>(left), static_cast<int>(top), static_cast<int>(width),
+                      static_cast<int>(height));
+    };
 
     if (w == pw && h == ph) {
-        TDirectDrawSurface* surface = makeSurface(TRect{0, 0, pw, ph});
-        patterns_.push_back(Pattern{TRect{0, 0, pw, ph}, surface});
+        TDirectDrawSurface* surface = makeSurface(rect(0, 0, pw, ph));
+        patterns_.push_back(Pattern{rect(0, 0, pw, ph), surface});
         return;
     }
     // A stride of 0 or less (a negative skip) would divide by zero: such an
@@ -127,50 +136,46 @@ void TPictureCollectionItem::Restore() {
     if (w <= 0 || h <= 0 || strideX <= 0 || strideY <= 0) {
         return;
     }
-    const int columns = (pw + SkipWidth) / strideX;
-    const int rows = (ph + SkipHeight) / strideY;
+    const std::int64_t columns = (pw + SkipWidth) / strideX;
+    const std::int64_t rows = (ph + SkipHeight) / strideY;
     if (columns <= 0 || rows <= 0) {
         return;
     }
+    // Each whole pattern lies inside the picture, so w <= pw and h <= ph here.
+    const std::int64_t count = std::min(columns * rows, kMaxPatterns);
+    patterns_.reserve(static_cast<std::size_t>(count));
 
     if (SystemMemory) {
-        TDirectDrawSurface* surface = makeSurface(TRect{0, 0, pw, ph});
-        for (int row = 0; row < rows; ++row) {
-            for (int column = 0; column < columns; ++column) {
-                patterns_.push_back(
-                    Pattern{Bounds(column * strideX, row * strideY, w, h), surface});
-            }
+        TDirectDrawSurface* surface = makeSurface(rect(0, 0, pw, ph));
+        for (std::int64_t i = 0; i < count; ++i) {
+            patterns_.push_back(
+                Pattern{rect(i % columns * strideX, i / columns * strideY, w, h), surface});
         }
         return;
     }
 
     // Blocks of whole strides, about 512 pixels at most, so no surface gets
     // much larger than that.
-    const int bw = std::min(strideX * ((strideX + 511) / strideX), strideX * columns);
-    const int bh = std::min(strideY * ((strideY + 511) / strideY), strideY * rows);
-    if (bw <= 0 || bh <= 0) {
-        return;
-    }
-    const int blocksAcross = (pw + bw - 1) / bw;
-    const int blocksDown = (ph + bh - 1) / bh;
+    const std::int64_t bw = std::min(strideX * ((strideX + 511) / strideX), strideX * columns);
+    const std::int64_t bh = std::min(strideY * ((strideY + 511) / strideY), strideY * rows);
+    const std::int64_t blocksAcross = (pw + bw - 1) / bw;
+    const std::int64_t blocksDown = (ph + bh - 1) / bh;
     std::vector<TDirectDrawSurface*> blocks;
-    blocks.reserve(static_cast<std::size_t>(blocksAcross) * static_cast<std::size_t>(blocksDown));
-    for (int by = 0; by < blocksDown; ++by) {
-        for (int bx = 0; bx < blocksAcross; ++bx) {
-            const int left = bx * bw;
-            const int top = by * bh;
+    blocks.reserve(static_cast<std::size_t>(blocksAcross * blocksDown));
+    for (std::int64_t by = 0; by < blocksDown; ++by) {
+        for (std::int64_t bx = 0; bx < blocksAcross; ++bx) {
+            const std::int64_t left = bx * bw;
+            const std::int64_t top = by * bh;
             blocks.push_back(
-                makeSurface(TRect{left, top, std::min(left + bw, pw), std::min(top + bh, ph)}));
+                makeSurface(rect(left, top, std::min(bw, pw - left), std::min(bh, ph - top))));
         }
     }
-    for (int row = 0; row < rows; ++row) {
-        for (int column = 0; column < columns; ++column) {
-            const int x = column * strideX;
-            const int y = row * strideY;
-            const int block = (y / bh) * blocksAcross + x / bw;
-            patterns_.push_back(
-                Pattern{Bounds(x % bw, y % bh, w, h), blocks[static_cast<std::size_t>(block)]});
-        }
+    for (std::int64_t i = 0; i < count; ++i) {
+        const std::int64_t x = i % columns * strideX;
+        const std::int64_t y = i / columns * strideY;
+        const std::int64_t block = (y / bh) * blocksAcross + x / bw;
+        patterns_.push_back(
+            Pattern{rect(x % bw, y % bh, w, h), blocks[static_cast<std::size_t>(block)]});
     }
 }
 
@@ -196,9 +201,11 @@ void TPictureCollection::Hash(TPictureCollectionItem* item) {
 
 void TPictureCollection::Unhash(TPictureCollectionItem* item) {
     auto& chain = buckets_[static_cast<std::size_t>(Bucket(item->lowerName_))];
-    const auto at = std::find(chain.begin(), chain.end(), item);
-    if (at != chain.end()) {
-        chain.erase(at);
+    // From the back: an item being loaded was hashed last, so loading many
+    // items (all first filed under the empty name) stays linear.
+    const auto at = std::find(chain.rbegin(), chain.rend(), item);
+    if (at != chain.rend()) {
+        chain.erase(std::next(at).base());
     }
 }
 

@@ -21,6 +21,10 @@
 class TPictureCollection;
 class TStream;
 
+// Patterns built for one item at most; a layout that cuts more (say 1 x 1
+// patterns of a large picture) keeps the first ones, in drawing order.
+inline constexpr std::int64_t kMaxPatterns = 65536;
+
 class TPictureCollectionItem {
 public:
     explicit TPictureCollectionItem(TPictureCollection& collection);

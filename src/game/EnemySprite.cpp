@@ -9,7 +9,7 @@ TEnemySprite::TEnemySprite(TSprite* AParent, int AKind) : TImageSprite(AParent) 
     PixelCheck = false;
     AnimStart = 0;
     X = 800;
-    Y = 130 + Random(400);
+    Y = game::kFishTop + Random(game::kFishRows);
     SetZ(7);
     AnimRising = false;
     Visible = true;
@@ -23,7 +23,7 @@ TEnemySprite::TEnemySprite(TSprite* AParent, int AKind) : TImageSprite(AParent) 
     Points = info.points;
     if (Kind == 7) {
         BaseX = X;
-        Y = 570;
+        Y = game::kCrabY;
     }
     Width = Image->Width();
     Height = Image->Height();

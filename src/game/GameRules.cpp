@@ -1,5 +1,6 @@
 #include "game/GameRules.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -169,6 +170,73 @@ const EnemyKindInfo& EnemyKind(int kind) {
 
 bool LeavesDeadBody(int kind) {
     return kind != 7 && kind != 9 && kind != 10;
+}
+
+namespace {
+
+// The y values the hero can have: the limits put him at 120 first and then
+// at the floor less his height, which wins when he is taller than the water.
+struct HeroRows {
+    int first;
+    int last;
+};
+
+HeroRows HeroRowsFor(int heroHeight) {
+    const int bottom = kHeroFloor - heroHeight;
+    return {std::min(kHeroTop, bottom), bottom};
+}
+
+// Does a shot of `height` rows, fired at y + offset from some hero y, share a
+// row with a fish at fishY?
+bool CrossesRows(HeroRows hero, int offset, int height, int fishY, int fishHeight) {
+    if (height <= 0 || fishHeight <= 0) {
+        return false;
+    }
+    // Overlap: y + offset < fishY + fishHeight and fishY < y + offset + height.
+    const int low = std::max(hero.first, fishY - offset - height + 1);
+    const int high = std::min(hero.last, fishY + fishHeight - offset - 1);
+    return low <= high;
+}
+
+Reach ReachOf(HeroRows hero, int offset, Extent shot, int kind, Extent fish) {
+    if (kind == 7) {
+        return CrossesRows(hero, offset, shot.height, kCrabY, fish.height) ? Reach::Always
+                                                                           : Reach::Never;
+    }
+    int hit = 0;
+    for (int y = kFishTop; y < kFishTop + kFishRows; ++y) {
+        hit += CrossesRows(hero, offset, shot.height, y, fish.height) ? 1 : 0;
+    }
+    if (hit == 0) {
+        return Reach::Never;
+    }
+    return hit == kFishRows ? Reach::Always : Reach::Partly;
+}
+
+} // namespace
+
+std::array<KindReach, 13> WeaponReach(const WeaponArt& art) {
+    const HeroRows hero = HeroRowsFor(art.hero.height);
+    std::array<KindReach, 13> out{};
+    for (int kind = 1; kind <= 13; ++kind) {
+        const Extent fish = art.fish[static_cast<std::size_t>(kind - 1)];
+        KindReach& reach = out[static_cast<std::size_t>(kind - 1)];
+        reach.gun = ReachOf(hero, kGunOffsetY, art.shot, kind, fish);
+        reach.net = ReachOf(hero, kNetOffsetY, art.net, kind, fish);
+    }
+    return out;
+}
+
+std::vector<int> KindsTheGunMisses(const WeaponArt& art) {
+    const std::array<KindReach, 13> reach = WeaponReach(art);
+    std::vector<int> missed;
+    for (int kind = 1; kind <= 13; ++kind) {
+        if (EnemyKind(kind).hitPoints > 0 &&
+            reach[static_cast<std::size_t>(kind - 1)].gun != Reach::Always) {
+            missed.push_back(kind);
+        }
+    }
+    return missed;
 }
 
 } // namespace game

@@ -4,11 +4,24 @@
 // push and the bonus timers.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace game {
+
+// Where the hero may swim: y from kHeroTop down to kHeroFloor - his height.
+constexpr int kHeroTop = 120;
+constexpr int kHeroFloor = 590;
+// Where the shots leave the hero, below or above his y.
+constexpr int kGunOffsetY = 15;
+constexpr int kNetOffsetY = -72;
+// Fish start at y kFishTop + Random(kFishRows); the crab walks the floor.
+constexpr int kFishTop = 130;
+constexpr int kFishRows = 400;
+constexpr int kCrabY = 570;
 
 // Nearest integer, halves to the even neighbour (0.5 -> 0, 1.5 -> 2, 2.5 -> 2).
 int RoundHalfEven(double value);
@@ -90,5 +103,37 @@ struct EnemyKindInfo {
 };
 const EnemyKindInfo& EnemyKind(int kind); // kind 1..13
 bool LeavesDeadBody(int kind);
+
+// What the weapons can reach is decided by the pictures' sizes as much as by
+// the rules: the shot's rows are the harpoon picture's, the lowest the hero
+// gets is the floor less the diver picture's height.
+struct Extent {
+    int width = 0;
+    int height = 0;
+};
+struct WeaponArt {
+    Extent hero;                 // "hero", one pattern
+    Extent shot;                 // "heroweapon1"
+    Extent net;                  // "netweapon", one pattern
+    std::array<Extent, 13> fish; // "enemy1".."enemy13", one pattern each
+};
+
+// Whether a weapon can hit a kind at every row the kind swims at, at some of
+// them, or at none.
+enum class Reach { Never, Partly, Always };
+struct KindReach {
+    Reach gun = Reach::Never;
+    Reach net = Reach::Never;
+};
+
+// For each kind (index kind - 1): can a shot fired from some y the hero can
+// reach cross the fish's rows? Shots fly right over the whole screen and fish
+// come in from its right edge, so only the rows decide.
+std::array<KindReach, 13> WeaponReach(const WeaponArt& art);
+
+// The kinds the help page promises to the gun (it shows the shots every kind
+// takes) that the gun cannot hit wherever they swim; empty when the art keeps
+// the promise.
+std::vector<int> KindsTheGunMisses(const WeaponArt& art);
 
 } // namespace game

@@ -86,13 +86,13 @@ void THeroSprite::DoMove(int) {
 
     const TDXInputStates& states = form.DXInput1->States;
     if (Controllable && (states.test(isButton1) || form.LeftButton) && GunCooldown == 0) {
-        new THeroWeaponSprite(Engine(), X + Width, 1, Y + 15);
+        new THeroWeaponSprite(Engine(), X + Width, 1, Y + game::kGunOffsetY);
         GunCooldown = 200 / GunRate;
     }
     // The net may be thrown while rising out of a level, unlike the gun.
     if (form.NetIndicator->Visible && (states.test(isButton2) || form.RightButton) &&
         NetCooldown == 0) {
-        new THeroWeaponSprite(Engine(), X + Width, 2, Y - 72);
+        new THeroWeaponSprite(Engine(), X + Width, 2, Y + game::kNetOffsetY);
         NetCooldown = 200 / NetRate;
     }
 
@@ -107,7 +107,7 @@ void THeroSprite::Steer() {
     double& vx = form.HeroVelocityX;
     double& vy = form.HeroVelocityY;
     const int maxX = 795 - Width;
-    const int maxY = 590 - Height;
+    const int maxY = game::kHeroFloor - Height;
 
     if (X > 5 && (states.test(isLeft) || form.MouseLeft > 0)) {
         X -= TakeStep(form.MouseLeft);
@@ -123,7 +123,7 @@ void THeroSprite::Steer() {
         DecayTowardZero(vx);
     }
 
-    if (Y > 120 && (states.test(isUp) || form.MouseUp > 0)) {
+    if (Y > game::kHeroTop && (states.test(isUp) || form.MouseUp > 0)) {
         Y -= TakeStep(form.MouseUp);
         if (vy > -30) {
             vy -= 0.5;
@@ -148,8 +148,8 @@ void THeroSprite::Steer() {
         X = maxX;
         vx = 0;
     }
-    if (Y < 120) {
-        Y = 120;
+    if (Y < game::kHeroTop) {
+        Y = game::kHeroTop;
         vy = 0;
     }
     if (Y > maxY) {

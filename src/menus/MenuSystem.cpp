@@ -225,14 +225,17 @@ void TMenuSystem::BackToMainMenu() {
 void TMenuSystem::MenuAction() {
     TmainForm& form = Form();
     if (form.MainHover) {
-        // A click on a main-menu entry while a sub-screen or the exit window is
-        // open: close them through their back actions first. The exit window
-        // may cover a sub-screen, which is closed too, so that the click always
-        // lands on the main menu and opens the entry that was clicked.
+        // A click on a main-menu entry while a sub-screen, the exit window or
+        // the clear-scores question is open: close them through their back
+        // actions first. A dialog is answered "НЕТ", so a stray click never
+        // clears the table; the screen under it is closed too, so that the
+        // click always lands on the main menu and opens the entry clicked.
         bool closed = false;
-        while (form.MenuScreen >= 2 && form.MenuScreen <= 5) {
+        while (form.MenuScreen >= 2 && form.MenuScreen <= 6) {
             form.MainHover = false;
-            form.Selected = form.MenuScreen == 2 ? 6 : form.MenuScreen == 5 ? 2 : 3;
+            form.Selected = form.MenuScreen == 2                           ? 6
+                            : form.MenuScreen == 5 || form.MenuScreen == 6 ? 2
+                                                                           : 3;
             const std::uint8_t clicked = form.MainSelected;
             MenuAction();
             form.MainSelected = clicked;
@@ -506,7 +509,9 @@ void TMenuSystem::ExitAction() {
             form.GameState = form.SavedState;
         }
         form.MenuScreen = form.SavedScreen;
-        form.Selected = form.MainSelected;
+        // The covered screen's own selection: MainSelected may name a main-menu
+        // entry (or none yet) that the covered screen does not have.
+        form.Selected = form.SavedSelected;
         ShowIf(ClosingWindow, false);
         if (form.GameState == gsPlaying) {
             form.ShowMouseCursor(false);

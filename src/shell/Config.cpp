@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <utility>
 
@@ -177,10 +178,32 @@ bool ReadConfigFile(const std::string& path, TConfigRecord& record) {
 }
 
 bool WriteConfigFile(const std::string& path, const TConfigRecord& record, std::string& error) {
+    namespace fs = std::filesystem;
     TConfigRecord stored = record;
     ScrambleConfig(stored);
     const TConfigBytes bytes = ConfigToBytes(stored);
-    const std::string temporary = path + ".tmp";
+
+    // A link is followed: its target is the file to replace, and the temporary
+    // file goes beside the target so that the rename stays atomic.
+    std::error_code ec;
+    fs::path target = path;
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+        target = fs::weakly_canonical(target, ec);
+        if (ec) {
+            error = path + ": " + ec.message();
+            return false;
+        }
+    }
+    // A file the player made read-only stays as it is, even for root. The
+    // bits of an existing file carry over to its replacement.
+    const fs::file_status status = fs::status(target, ec);
+    const bool exists = !ec && fs::exists(status);
+    if (exists && (status.permissions() & fs::perms::owner_write) == fs::perms::none) {
+        error = target.string() + ": " + std::strerror(EACCES);
+        return false;
+    }
+
+    const std::string temporary = target.string() + ".tmp";
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (file == nullptr) {
         error = temporary + ": " + std::strerror(errno);
@@ -195,8 +218,16 @@ bool WriteConfigFile(const std::string& path, const TConfigRecord& record, std::
         std::remove(temporary.c_str());
         return false;
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = path + ": " + std::strerror(errno);
+    if (exists) {
+        fs::permissions(temporary, status.permissions(), ec);
+        if (ec) {
+            error = temporary + ": " + ec.message();
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = target.string() + ": " + std::strerror(errno);
         std::remove(temporary.c_str());
         return false;
     }

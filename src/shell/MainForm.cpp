@@ -3,6 +3,7 @@
 #include <chrono>
 #include <exception>
 #include <filesystem>
+#include <iostream>
 
 #include "assets/Music.h"
 #include "assets/Paths.h"
@@ -102,7 +103,22 @@ void TmainForm::FormCreate() {
             std::chrono::system_clock::now().time_since_epoch().count()));
     }
 
-    if (!ReadConfigFile(ConfigFileName, ConfigRecord)) {
+    ReadSettings(environment_.StartConfig);
+    ChangeMode();
+
+    DXInput1->Keyboard.Assigns[isButton1][0] = VK_CONTROL;
+
+    DXTimer2->SetEnabled(false);
+    DXTimer1->SetEnabled(true);
+    PauseState = 1;
+    GameState = gsMenu;
+    CreateMenuField();
+}
+
+void TmainForm::ReadSettings(const TConfigRecord* given) {
+    if (given != nullptr) {
+        ConfigRecord = *given;
+    } else if (!ReadConfigFile(environment_.ConfigFile, ConfigRecord)) {
         ConfigRecord = DefaultConfig();
         SaveConfig();
     }
@@ -117,15 +133,6 @@ void TmainForm::FormCreate() {
         savedWindowed_ = ConfigRecord.Windowed;
         ConfigRecord.Windowed = static_cast<std::uint8_t>(environment_.ForcedWindowed);
     }
-    ChangeMode();
-
-    DXInput1->Keyboard.Assigns[isButton1][0] = VK_CONTROL;
-
-    DXTimer2->SetEnabled(false);
-    DXTimer1->SetEnabled(true);
-    PauseState = 1;
-    GameState = gsMenu;
-    CreateMenuField();
 }
 
 bool TmainForm::FormClose() {
@@ -144,6 +151,7 @@ bool TmainForm::FormClose() {
         }
         SavedState = GameState;
         SavedScreen = MenuScreen;
+        SavedSelected = Selected;
         MenuScreen = 5;
         Selected = 1;
         if (ClosingWindow != nullptr) {
@@ -372,7 +380,13 @@ void TmainForm::SaveConfig() {
         record.Windowed = savedWindowed_; // the command line's mode is not kept
     }
     std::string error;
-    if (WriteConfigFile(ConfigFileName, record, error)) {
+    if (KeepConfigFile) {
+        platform::LogEvent(std::string("save ") + ConfigFileName);
+        return;
+    }
+    const bool folderReady =
+        !environment_.PrepareConfigFolder || environment_.PrepareConfigFolder(error);
+    if (folderReady && WriteConfigFile(environment_.ConfigFile, record, error)) {
         platform::LogEvent(std::string("save ") + ConfigFileName);
         return;
     }
@@ -389,6 +403,10 @@ void TmainForm::PlayEffect(const char* name) {
     }
     if (TWaveCollectionItem* item = DXWaveList1->Items.Find(name)) {
         item->PlayEffect(false);
+    } else if (missingEffects_.insert(name).second) {
+        // A modded sound archive without this effect: the game carries on
+        // silently, but the modder learns which name is missing.
+        std::cerr << "brinehold: no sound effect \"" << name << "\" in the sound archive\n";
     }
 }
 

@@ -19,7 +19,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -87,6 +89,12 @@ struct TFormEnvironment {
     bool HasSeed = false;
     // --windowed / --fullscreen: overrides Windowed for this run, not saved.
     int ForcedWindowed = -1; // -1 none, 0 full screen, 1 windowed
+    // Where config.dat is kept, and what makes its folder before a save
+    // (unset when the folder always exists).
+    std::string ConfigFile = "config.dat";
+    std::function<bool(std::string& error)> PrepareConfigFolder;
+    // The settings a recording starts with, in place of config.dat.
+    const TConfigRecord* StartConfig = nullptr;
 };
 
 class TmainForm : public TGamePlay, public TMenuSystem, public TOnlineScores {
@@ -116,6 +124,7 @@ public:
     bool Hover = false;
     std::uint8_t SavedState = 0;
     std::uint8_t SavedScreen = 0;
+    std::uint8_t SavedSelected = 1; // the covered screen's selection while the exit window is open
     std::uint8_t PauseState = 1;
     bool EditMode = false;
     bool KeyLatch = false;
@@ -131,7 +140,9 @@ public:
     std::array<TSprite*, 7> MainItems{};
     std::array<TSprite*, 7> SavedItems{};
     TConfigRecord ConfigRecord; // plain in memory
-    TScoreEntry NewEntry;       // the name typed after a game, kept for the next
+    // While a recording plays, saves are logged but config.dat is not written.
+    bool KeepConfigFile = false;
+    TScoreEntry NewEntry; // the name typed after a game, kept for the next
 
     // Pointer input for the hero: impulses (half the pointer's distance from
     // the centre, 8 bits) and the buttons held in play.
@@ -144,6 +155,9 @@ public:
 
     // Start-up and the close protocol.
     void FormCreate();
+    // ConfigRecord from `given`, or else from config.dat (the defaults, saved,
+    // when it cannot be read), with the command line's mode over it.
+    void ReadSettings(const TConfigRecord* given);
     // Every attempt to close the window comes here; returns true when the
     // window may close (the program then ends).
     bool FormClose();
@@ -222,6 +236,7 @@ private:
     TFormEnvironment environment_;
     bool closed_ = false;
     bool saveFailureShown_ = false;
+    std::set<std::string, std::less<>> missingEffects_; // reported once each
     // --windowed / --fullscreen: while set, saves write the mode the file had.
     bool forcedMode_ = false;
     std::uint8_t savedWindowed_ = 1;

@@ -83,12 +83,14 @@ TRunOptions ParseOptions(const std::vector<std::string>& args) {
             options.forcedWindowed = name == "--windowed" ? 1 : 0;
         } else if (name == "--headless" && noValue()) {
             options.headless = true;
-        } else if (name == "--workdir" || name == "--script" || name == "--log") {
+        } else if (name == "--workdir" || name == "--script" || name == "--log" ||
+                   name == "--record") {
             if (!needValue() || value.empty()) {
                 return fail(name + " needs a file or directory name");
             }
             (name == "--workdir"  ? options.workdir
              : name == "--script" ? options.script
+             : name == "--record" ? options.record
                                   : options.log) = value;
         } else if (name == "--ticks" || name == "--seed") {
             std::uint32_t number = 0;
@@ -135,7 +137,13 @@ Brinehold, an underwater arcade game. Without options it starts the game.
                            steps 16 ms a tick as fast as it can
   --ticks N                end after tick N with exit code 0
   --seed N                 seed the random generator with N
-  --script FILE            feed the input events of FILE
+  --script FILE            feed the input events of FILE; a recording made by
+                           --record plays exactly as it was played: headless
+                           as fast as it can, in a window at real speed
+                           (Escape returns to the menu), never writing
+                           config.dat
+  --record FILE            write the game played in this run to FILE, as a
+                           script that --script plays back
   --screenshot T:FILE      after tick T's flip, write the picture as an
                            800 x 600 PNG (repeatable)
   --dump-state T:FILE      after tick T, write the state as JSON (repeatable)
@@ -150,12 +158,42 @@ Brinehold, an underwater arcade game. Without options it starts the game.
 Script lines (one event each; '#' starts a comment line):
   T key down K | T key up K      K: a virtual-key code of two or more digits,
                                  or Enter Escape Space Backspace Tab Shift Ctrl
-                                 Alt Up Down Left Right F1..F12 A..Z 0..9
+                                 Alt Up Down Left Right PrintScreen F1..F12
+                                 A..Z 0..9
   T type TEXT                    types each character of TEXT (UTF-8)
   T mouse move X Y
   T mouse down|up left|right X Y
   T click X Y
   T activate | T deactivate | T close
+  T char N                       types the code page 1251 character N
+  T mouse click X Y              the click event alone (no move or buttons)
+  T maximize                     the window's maximize box
+  T joystick X Y Z BUTTONS       the joystick reads axes X Y Z (-32768..32767)
+                                 and BUTTONS (0 or 1 each, - for none) from
+                                 tick T on; T joystick none: no joystick
+  T lag N                        the frame timer fires in tick T with lag
+                                 count N (a frame that came late)
+  T skip                         the frame timer does not fire in tick T
+  T stall MS                     a run in a window sleeps MS milliseconds
+                                 in tick T, so its frame comes late (tests)
+  T end                          playing ends after tick T: a headless run
+                                 ends (unless --ticks says otherwise), a
+                                 recording in a window returns to the menu
+  recording                      the file is a recording: config.dat is not
+                                 written, and played in a window it ignores
+                                 the player's input
+  seed N                         the random seed (unless --seed is given)
+  config HEX                     the settings at the start, 158 bytes
+
+In a window a tick ends when its frame timer fires or the clock passes it;
+events after the frame belong to the next tick. A recording keeps every
+window event at the tick the game handled it, and a tick's timer step where
+it was not the headless one (once, lag count 1).
+Headless, lag and skip lines drive the timer of every script; in a window
+they do so only in a recording. Print Screen writes the picture as
+brinehold-YYYYMMDD-HHMMSS.png to $XDG_PICTURES_DIR/Brinehold (the pictures
+folder of user-dirs.dirs when the variable is not set), else to
+~/Pictures/Brinehold, else to the settings folder.
 
 A malformed option or script line ends the program with exit code 2.
 )";

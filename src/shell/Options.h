@@ -25,6 +25,7 @@ struct TRunOptions {
     std::optional<std::uint32_t> ticks;
     std::optional<std::uint32_t> seed;
     std::string script;
+    std::string record; // --record FILE
     std::vector<TTimedFile> screenshots;
     std::vector<TTimedFile> stateDumps;
     std::string log;

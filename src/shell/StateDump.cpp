@@ -1,6 +1,7 @@
 #include "shell/StateDump.h"
 
 #include "engine/ImageList.h"
+#include "platform/Memory.h"
 #include "platform/Platform.h"
 #include "shell/MainForm.h"
 
@@ -51,6 +52,7 @@ void DumpSprites(TSprite& parent, json& out) {
 json DumpState(TmainForm& form, std::uint32_t tick) {
     json state;
     state["tick"] = tick;
+    state["memory"] = {{"resident", platform::ResidentBytes()}};
     state["GameState"] = form.GameState;
     state["MenuScreen"] = form.MenuScreen;
     state["Selected"] = form.Selected;

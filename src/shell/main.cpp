@@ -5,8 +5,11 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,25 +18,38 @@
 #include "engine/FramePacer.h"
 #include "online/ScoreServer.h"
 #include "platform/Audio.h"
+#include "platform/Folders.h"
 #include "platform/Image.h"
 #include "platform/Log.h"
 #include "platform/Platform.h"
+#include "shell/Locations.h"
 #include "shell/MainForm.h"
 #include "shell/Options.h"
+#include "shell/Playback.h"
+#include "shell/Recorder.h"
+#include "shell/Screenshot.h"
 #include "shell/Script.h"
 #include "shell/StateDump.h"
+
+// The installed data folder seen from the installed executable's folder.
+#ifndef BRINEHOLD_RELATIVE_DATA_DIR
+#define BRINEHOLD_RELATIVE_DATA_DIR ""
+#endif
 
 namespace {
 
 constexpr std::uint32_t TickMs = 16;
+constexpr const char* ProductName = "Brinehold";
 
 // The log of --log and the tick its lines carry (0 during start-up).
 std::ofstream logFile;
 std::uint32_t currentTick = 0;
 
-// The headless window: the application's focus follows the script's
-// activate and deactivate lines, so devices that read only while the
-// window is in front behave as they would on a desktop.
+// The window as the game sees it. Headless, and while a recording is made or
+// played, the application's focus is the one the window events (or the
+// script's activate and deactivate lines) said last, so devices that read
+// only while the window is in front behave the same in the recording and in
+// its replay. Otherwise it is the real window's.
 class ScriptedVideo final : public platform::IVideo {
 public:
     explicit ScriptedVideo(std::unique_ptr<platform::IVideo> inner) : inner_(std::move(inner)) {}
@@ -48,25 +64,59 @@ public:
     void PollEvents(std::vector<platform::Event>& out) override { inner_->PollEvents(out); }
     bool WaitEvent(int timeoutMs) override { return inner_->WaitEvent(timeoutMs); }
     void Minimize() override { inner_->Minimize(); }
-    bool IsActive() override { return active; }
+    bool IsActive() override { return ownFocus ? active : inner_->IsActive(); }
     void ShowCursor(bool show) override { inner_->ShowCursor(show); }
     void SetCursorPos(int x, int y) override { inner_->SetCursorPos(x, y); }
-    platform::JoystickState ReadJoystick() override { return inner_->ReadJoystick(); }
+    platform::JoystickState ReadJoystick() override {
+        if (ownJoystick) {
+            return joystick;
+        }
+        platform::JoystickState state = inner_->ReadJoystick();
+        if (state.buttons.size() > 32) {
+            state.buttons.resize(32); // all the game reads
+        }
+        if (onJoystick) {
+            onJoystick(state);
+        }
+        return state;
+    }
+    bool ownFocus = true;
     bool active = true;
+    // The script's joystick in place of the real one (headless, playback).
+    bool ownJoystick = true;
+    platform::JoystickState joystick;
+    // Hears every reading of the real joystick (a recording).
+    std::function<void(const platform::JoystickState&)> onJoystick;
 
 private:
     std::unique_ptr<platform::IVideo> inner_;
 };
 
+// Print Screen is the shell's own key: the game never sees it, and a
+// recording does not keep it.
+constexpr int ScreenshotKey = 44;
+
 // Window events reach the form's handlers; key events also tell the keyboard
 // device which keys are held.
 class EventDispatcher {
 public:
-    EventDispatcher(TmainForm& form, TApplication& application, ScriptedVideo* scripted)
-        : form_(form), application_(application), scripted_(scripted) {}
+    EventDispatcher(TmainForm& form, TApplication& application, ScriptedVideo* scripted,
+                    TGameRecorder* recorder)
+        : form_(form), application_(application), scripted_(scripted), recorder_(recorder) {}
+
+    // Set by the screenshot key; the picture is taken after the tick's frame.
+    bool screenshotAsked = false;
 
     void Dispatch(const platform::Event& event) {
         using Type = platform::Event::Type;
+        if ((event.type == Type::KeyDown || event.type == Type::KeyUp) &&
+            event.key == ScreenshotKey) {
+            screenshotAsked = screenshotAsked || event.type == Type::KeyDown;
+            return;
+        }
+        if (recorder_ != nullptr) {
+            recorder_->Event(currentTick, event);
+        }
         const TShiftKeys shift{event.shift, event.ctrl, event.alt};
         switch (event.type) {
         case Type::KeyDown:
@@ -120,7 +170,8 @@ public:
         }
     }
 
-    // A script line as the window events it stands for.
+    // A script line as the window events it stands for. Lines about the
+    // timer are the frame loop's.
     void DispatchScript(const TScriptEvent& line) {
         using Kind = TScriptEvent::Kind;
         using Type = platform::Event::Type;
@@ -152,6 +203,11 @@ public:
                 Dispatch(event);
             }
             break;
+        case Kind::Char:
+            event.type = Type::Char;
+            event.ch = static_cast<std::uint8_t>(line.key);
+            Dispatch(event);
+            break;
         case Kind::MouseMove:
             event.type = Type::MouseMove;
             Dispatch(event);
@@ -162,6 +218,10 @@ public:
             break;
         case Kind::MouseUp:
             event.type = Type::MouseUp;
+            Dispatch(event);
+            break;
+        case Kind::MouseClick:
+            event.type = Type::Click;
             Dispatch(event);
             break;
         case Kind::Click:
@@ -184,6 +244,24 @@ public:
             event.type = Type::Close;
             Dispatch(event);
             break;
+        case Kind::Maximize:
+            event.type = Type::Maximize;
+            Dispatch(event);
+            break;
+        case Kind::Joystick:
+            if (scripted_ != nullptr) {
+                scripted_->joystick.present = line.present;
+                scripted_->joystick.x = line.x;
+                scripted_->joystick.y = line.y;
+                scripted_->joystick.z = line.z;
+                scripted_->joystick.buttons = line.buttons;
+            }
+            break;
+        case Kind::Lag:
+        case Kind::Skip:
+        case Kind::Stall:
+        case Kind::End:
+            break;
         }
     }
 
@@ -195,21 +273,24 @@ private:
     TmainForm& form_;
     TApplication& application_;
     ScriptedVideo* scripted_;
+    TGameRecorder* recorder_;
     bool held_[256] = {};
 };
 
-// Screenshots and state dumps asked for on the command line.
-class Recorder {
+// Screenshots and state dumps asked for on the command line, and the
+// picture of the screenshot key.
+class TickOutputs {
 public:
-    explicit Recorder(const TRunOptions& options)
+    explicit TickOutputs(const TRunOptions& options)
         : shots_(options.screenshots), dumps_(options.stateDumps) {}
 
-    // Writes what is due at `tick` (and anything of an earlier tick that a
-    // real-time run skipped over).
-    void After(std::uint32_t tick, TmainForm& form) {
+    // Writes what is due at `tick`.
+    void After(std::uint32_t tick, TmainForm& form, EventDispatcher& dispatcher) {
         for (auto& shot : shots_) {
             if (!shot.Path.empty() && shot.Tick <= tick) {
-                WriteScreenshot(shot.Path, form);
+                if (!WriteFramePng(shot.Path, form)) {
+                    std::cerr << "brinehold: cannot write " << shot.Path << '\n';
+                }
                 shot.Path.clear();
             }
         }
@@ -223,28 +304,18 @@ public:
                 dump.Path.clear();
             }
         }
+        if (dispatcher.screenshotAsked) {
+            dispatcher.screenshotAsked = false;
+            SaveScreenshot(form);
+        }
     }
 
 private:
-    static void WriteScreenshot(const std::string& path, TmainForm& form) {
-        TDirectDrawSurface* surface = form.BackBuffer();
-        std::vector<std::uint32_t> black;
-        platform::PixelView view;
-        if (surface != nullptr && surface->Width() == 800 && surface->Height() == 600) {
-            view = surface->View();
-        } else {
-            black.assign(800 * 600, 0);
-            view = platform::PixelView{black.data(), 800, 600, 800};
-        }
-        if (!platform::WritePng(path, view)) {
-            std::cerr << "brinehold: cannot write " << path << '\n';
-        }
-    }
     std::vector<TTimedFile> shots_;
     std::vector<TTimedFile> dumps_;
 };
 
-bool ReadScript(const std::string& path, std::vector<TScriptEvent>& events, std::string& error) {
+bool ReadScript(const std::string& path, TScript& script, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot read the script " + path;
@@ -252,11 +323,11 @@ bool ReadScript(const std::string& path, std::vector<TScriptEvent>& events, std:
     }
     std::ostringstream text;
     text << in.rdbuf();
-    if (!ParseScript(text.str(), events, error)) {
+    if (!ParseScript(text.str(), script, error)) {
         error = path + ": " + error;
         return false;
     }
-    std::stable_sort(events.begin(), events.end(),
+    std::stable_sort(script.events.begin(), script.events.end(),
                      [](const TScriptEvent& a, const TScriptEvent& b) { return a.tick < b.tick; });
     return true;
 }
@@ -272,14 +343,56 @@ void LaunchOptionalFiles(TmainForm& form) {
     }
 }
 
-void RunLoop(const TRunOptions& options, TmainForm& form, TApplication& application,
-             platform::IVideo& video, platform::IClock& clock, platform::VirtualClock* virtualClock,
-             ScriptedVideo* scripted, const std::vector<TScriptEvent>& script, std::uint32_t& tick);
+TGameLocations LocateGame(bool workdirGiven) {
+    TLocationFacts facts;
+    facts.system = TLocationFacts::System::Posix;
+    facts.dataDirVariable = platform::GetEnvironment("BRINEHOLD_DATA_DIR");
+    facts.configHome = platform::GetEnvironment("XDG_CONFIG_HOME");
+    facts.home = platform::GetEnvironment("HOME");
+    facts.executableFolder = platform::ExecutableFolder();
+    facts.workingFolder = platform::WorkingFolder();
+    facts.installedDataRelative = BRINEHOLD_RELATIVE_DATA_DIR;
+    facts.workdirGiven = workdirGiven;
+    facts.exists = platform::PathExists;
+    return FindGameLocations(facts);
+}
 
-int Run(const TRunOptions& options) {
-    std::vector<TScriptEvent> script;
+// An old score table kept beside the game moves along by a copy; the
+// original stays for older versions of the game.
+void CopyLegacySettings(const TGameLocations& locations) {
+    if (locations.legacyConfig.empty()) {
+        return;
+    }
+    std::string error;
+    if (!platform::MakePrivateFolder(locations.configFolder, error) ||
+        !platform::CopyFile(locations.legacyConfig, locations.configFile, error)) {
+        std::cerr << "brinehold: " << error << '\n';
+    }
+}
+
+struct LoopParts {
+    const TRunOptions& options;
+    TmainForm& form;
+    TApplication& application;
+    platform::IVideo& video;
+    platform::IClock& clock;
+    platform::VirtualClock* virtualClock; // headless
+    ScriptedVideo* scripted;
+    const TScript& script;
+    TGameRecorder* recorder; // --record
+};
+
+void RunLoop(const LoopParts& parts, std::uint32_t& tick);
+
+int Run(const TRunOptions& options, const TGameLocations& locations) {
+    TScript script;
     std::string error;
     if (!options.script.empty() && !ReadScript(options.script, script, error)) {
+        std::cerr << "brinehold: " << error << '\n';
+        return 2;
+    }
+    TGameRecorder recorder;
+    if (!options.record.empty() && !recorder.Open(options.record, error)) {
         std::cerr << "brinehold: " << error << '\n';
         return 2;
     }
@@ -302,35 +415,58 @@ int Run(const TRunOptions& options) {
         SetScoreServer(options.scoreServer);
     }
 
+    // The command line's seed, else the script's; a recording needs one to
+    // write down, so it draws its own.
+    std::optional<std::uint32_t> seed = options.seed ? options.seed : script.seed;
+    if (!seed && recorder.IsOpen()) {
+        seed = std::random_device{}();
+    }
+
     const bool headless = options.headless;
     std::unique_ptr<platform::VirtualClock> virtualClock;
     std::unique_ptr<platform::IClock> systemClock;
     platform::IClock* clock = nullptr;
-    std::unique_ptr<platform::IVideo> video;
-    ScriptedVideo* scripted = nullptr;
+    std::unique_ptr<ScriptedVideo> video;
     std::unique_ptr<platform::IDesktop> desktop;
     std::unique_ptr<platform::IAudio> audio;
     if (headless) {
         virtualClock = platform::CreateVirtualClock();
         clock = virtualClock.get();
-        auto wrapper = std::make_unique<ScriptedVideo>(platform::CreateHeadlessVideo());
-        scripted = wrapper.get();
-        video = std::move(wrapper);
+        video = std::make_unique<ScriptedVideo>(platform::CreateHeadlessVideo());
         desktop = platform::CreateHeadlessDesktop();
         platform::VirtualClock* timeSource = virtualClock.get();
         audio = platform::CreateSilentAudio([timeSource] { return timeSource->NowMs(); });
     } else {
         systemClock = platform::CreateSystemClock();
         clock = systemClock.get();
-        video = platform::CreateSdlVideo(options.vsync);
+        video = std::make_unique<ScriptedVideo>(platform::CreateSdlVideo(options.vsync));
+        video->ownFocus = recorder.IsOpen() || script.recording;
+        video->ownJoystick = script.recording;
+        if (recorder.IsOpen()) {
+            video->onJoystick = [&recorder](const platform::JoystickState& state) {
+                recorder.Joystick(currentTick, state);
+            };
+        }
         desktop = platform::CreateSdlDesktop();
         audio = platform::CreateSdlAudio();
     }
+    if (!locations.dataFound) {
+        const std::string message = "brinehold: " + DataNotFoundMessage(locations);
+        std::cerr << message << '\n';
+        if (!headless) {
+            desktop->MessageBox(message);
+        }
+        platform::SetLogSink(nullptr);
+        return 1;
+    }
+    SetGameFolder(locations.dataFolder);
+    CopyLegacySettings(locations);
+
     auto fonts = platform::CreateFontRasterizer();
     TCanvas::SetFontRasterizer(fonts.get());
 
     TApplication application(*clock);
-    application.Title = "Ostrovia";
+    application.Title = ProductName;
     if (!video->Open(application.Title, 800, 600, error)) {
         std::cerr << "brinehold: " << error << '\n';
         return 1;
@@ -344,16 +480,31 @@ int Run(const TRunOptions& options) {
     environment.Fonts = fonts.get();
     environment.Desktop = desktop.get();
     environment.Headless = headless;
-    environment.HasSeed = options.seed.has_value();
-    environment.RandomSeed = options.seed.value_or(0);
+    environment.HasSeed = seed.has_value();
+    environment.RandomSeed = seed.value_or(0);
     environment.ForcedWindowed = options.forcedWindowed;
+    environment.ConfigFile = locations.configFile;
+    if (!locations.configFolder.empty()) {
+        environment.PrepareConfigFolder = [folder = locations.configFolder](std::string& error) {
+            return platform::MakePrivateFolder(folder, error);
+        };
+    }
+    if (script.recording && script.config) {
+        environment.StartConfig = &*script.config;
+    }
 
     std::unique_ptr<TmainForm> form;
     try {
         form = std::make_unique<TmainForm>(environment);
         mainForm = form.get();
+        // A recording must not change the player's settings or scores.
+        form->KeepConfigFile = script.recording;
         form->FormCreate();
-        RunLoop(options, *form, application, *video, *clock, virtualClock.get(), scripted, script,
+        if (recorder.IsOpen()) {
+            recorder.Start(*seed, form->ConfigRecord);
+        }
+        RunLoop(LoopParts{options, *form, application, *video, *clock, virtualClock.get(),
+                          video.get(), script, recorder.IsOpen() ? &recorder : nullptr},
                 tick);
     } catch (const std::exception& failure) {
         // Damaged data or a refused display: say what happened and end cleanly.
@@ -369,6 +520,9 @@ int Run(const TRunOptions& options) {
         platform::SetLogSink(nullptr);
         return 1;
     }
+    if (recorder.IsOpen()) {
+        recorder.Finish(tick);
+    }
     platform::LogEvent("exit 0");
     form.reset();
     mainForm = nullptr;
@@ -377,82 +531,265 @@ int Run(const TRunOptions& options) {
     return 0;
 }
 
-// The frame loop until the window closes or the asked tick has passed.
-void RunLoop(const TRunOptions& options, TmainForm& form, TApplication& application,
-             platform::IVideo& video, platform::IClock& clock, platform::VirtualClock* virtualClock,
-             ScriptedVideo* scripted, const std::vector<TScriptEvent>& script,
-             std::uint32_t& tick) {
-    const bool headless = virtualClock != nullptr;
-    EventDispatcher dispatcher(form, application, scripted);
-    Recorder recorder(options);
-    bool endedByTicks = false;
-
-    if (headless) {
-        std::size_t next = 0;
-        for (tick = 1;; ++tick) {
-            if (options.ticks && tick > *options.ticks) {
-                tick = *options.ticks;
-                endedByTicks = true;
-                break;
-            }
-            virtualClock->AdvanceMs(TickMs);
-            while (next < script.size() && script[next].tick < tick) {
-                ++next;
-            }
-            while (next < script.size() && script[next].tick == tick && !form.Closed()) {
-                dispatcher.DispatchScript(script[next++]);
-            }
-            // Each step fires the timer that runs now once, with a lag count of 1.
-            if (!form.Closed()) {
-                if (TDXTimer* timer = application.IdleHandler();
-                    timer != nullptr && timer->OnTimer) {
-                    timer->OnTimer(timer, 1);
+// The frame loops. A tick ends when its timer has fired or when the clock
+// has passed it; its screenshots and dumps are written then, and window
+// events after that belong to the next tick. So a script or a recording
+// replays the same order of events and frames however late the frames came.
+class FrameLoop {
+public:
+    FrameLoop(const LoopParts& parts, std::uint32_t& tick)
+        : p_(parts), tick_(tick),
+          dispatcher_(parts.form, parts.application, parts.scripted, parts.recorder),
+          outputs_(parts.options) {
+        // Each timer tells the loop the lag count it fired with.
+        for (TDXTimer* timer : {p_.form.DXTimer1.get(), p_.form.DXTimer2.get()}) {
+            auto inner = timer->OnTimer;
+            timer->OnTimer = [this, inner](TDXTimer* sender, int lagCount) {
+                firedLag_ = lagCount;
+                if (inner) {
+                    inner(sender, lagCount);
                 }
-            }
-            recorder.After(tick, form);
-            if (form.Closed()) {
+            };
+        }
+        // A recording without an end line (its game was cut short) ends with
+        // its last line.
+        const auto& events = p_.script.events;
+        for (const auto& line : events) {
+            if (line.kind == TScriptEvent::Kind::End) {
+                endLine_ = line.tick;
                 break;
             }
         }
-    } else {
-        const std::uint32_t start = clock.NowMs();
+        if (p_.script.recording) {
+            playbackEnd_ = endLine_ ? *endLine_ : events.empty() ? 0 : events.back().tick;
+        }
+    }
+
+    void Run() {
+        bool endedByTicks = false;
+        if (p_.virtualClock != nullptr) {
+            endedByTicks = Headless();
+        } else if (p_.script.recording) {
+            endedByTicks = Playback();
+            if (!endedByTicks && !p_.form.Closed()) {
+                // The rest of the recording is not the player's.
+                next_ = p_.script.events.size();
+                ReturnToMenu(p_.form);
+                p_.scripted->ownFocus = false;
+                p_.scripted->ownJoystick = false;
+                const bool active = p_.scripted->IsActive();
+                p_.scripted->ownFocus = p_.recorder != nullptr;
+                p_.scripted->active = active;
+                if (active != p_.application.Active()) {
+                    active ? p_.application.Activate() : p_.application.Deactivate();
+                }
+                endedByTicks = Live();
+            }
+        } else {
+            endedByTicks = Live();
+        }
+        if (!endedByTicks) {
+            LaunchOptionalFiles(p_.form);
+        }
+    }
+
+private:
+    // The timer step of `tick` as the script says: fire with this lag count,
+    // or 0 for not at all. Without a line, once with a lag count of 1.
+    int ScriptedLag(std::uint32_t tick) const {
+        int lag = 1;
+        for (std::size_t i = next_; i < p_.script.events.size(); ++i) {
+            const auto& line = p_.script.events[i];
+            if (line.tick > tick) {
+                break;
+            }
+            if (line.tick == tick && line.kind == TScriptEvent::Kind::Lag) {
+                lag = line.count;
+            } else if (line.tick == tick && line.kind == TScriptEvent::Kind::Skip) {
+                lag = 0;
+            }
+        }
+        return lag;
+    }
+
+    // Delivers the script's lines due at `tick`. A stall line sleeps in real
+    // time, so the frame comes late (a test of the timer's catch-up).
+    void DeliverScript(std::uint32_t tick, bool realTime) {
+        const auto& events = p_.script.events;
+        while (next_ < events.size() && events[next_].tick <= tick && !p_.form.Closed()) {
+            const TScriptEvent& line = events[next_++];
+            if (line.kind == TScriptEvent::Kind::Stall && realTime) {
+                p_.clock.SleepUntilMs(p_.clock.NowMs() + static_cast<std::uint32_t>(line.count));
+            }
+            dispatcher_.DispatchScript(line);
+        }
+    }
+
+    // One step of a replayed tick: its script lines, then the timer as the
+    // script says, then what is due after it.
+    void ReplayStep() {
+        const int lag = ScriptedLag(tick_);
+        DeliverScript(tick_, false);
+        if (!p_.form.Closed() && lag > 0) {
+            if (TDXTimer* timer = p_.application.IdleHandler();
+                timer != nullptr && timer->OnTimer) {
+                timer->OnTimer(timer, lag);
+            }
+        }
+        outputs_.After(tick_, p_.form, dispatcher_);
+    }
+
+    // The end of this run's ticks: --ticks, or the end of a recording.
+    std::optional<std::uint32_t> LastTick() const {
+        if (p_.options.ticks) {
+            return p_.options.ticks;
+        }
+        if (p_.script.recording) {
+            return playbackEnd_;
+        }
+        return endLine_;
+    }
+
+    // Headless: a virtual clock that steps 16 ms a tick as fast as it can.
+    bool Headless() {
+        const auto last = LastTick();
+        for (tick_ = 1;; ++tick_) {
+            if (last && tick_ > *last) {
+                tick_ = *last;
+                return true;
+            }
+            p_.virtualClock->AdvanceMs(TickMs);
+            ReplayStep();
+            if (p_.form.Closed()) {
+                return false;
+            }
+        }
+    }
+
+    // A recording in a window: its ticks at real speed, the player's own input
+    // left out. Escape or the close box ends it early. Returns true when
+    // --ticks ended the program.
+    bool Playback() {
+        const std::uint32_t start = p_.clock.NowMs();
         std::vector<platform::Event> events;
-        auto clockTick = [&] { return 1 + (clock.NowMs() - start) / TickMs; };
-        std::size_t next = 0;
-        FramePacer pacer(application, video, clock);
-        tick = 1;
-        while (!form.Closed()) {
+        for (tick_ = 1;; ++tick_) {
+            if (p_.options.ticks && tick_ > *p_.options.ticks) {
+                tick_ = *p_.options.ticks;
+                return true;
+            }
+            if (tick_ > playbackEnd_) {
+                --tick_;
+                return false;
+            }
+            p_.clock.SleepUntilMs(start + tick_ * TickMs);
             events.clear();
-            video.PollEvents(events);
+            p_.video.PollEvents(events);
+            bool stop = false;
+            for (const auto& event : events) {
+                using Type = platform::Event::Type;
+                if (event.type == Type::KeyDown && event.key == ScreenshotKey) {
+                    dispatcher_.screenshotAsked = true;
+                }
+                stop = stop || event.type == Type::Close ||
+                       (event.type == Type::KeyDown && event.key == 27);
+            }
+            if (stop) {
+                --tick_;
+                platform::LogEvent("playback stopped");
+                return false;
+            }
+            ReplayStep();
+            if (p_.form.Closed()) {
+                return false;
+            }
+        }
+    }
+
+    // Ends tick_ and starts the next one. True when --ticks ends the run.
+    bool CloseTick(bool fired) {
+        if (!fired && p_.recorder != nullptr && p_.application.IdleHandler() != nullptr) {
+            p_.recorder->TimerMissed(tick_);
+        }
+        outputs_.After(tick_, p_.form, dispatcher_);
+        if (p_.options.ticks && tick_ >= *p_.options.ticks) {
+            return true;
+        }
+        ++tick_;
+        return false;
+    }
+
+    // Real time: the window's events and the timer on the real clock, until
+    // the window closes or --ticks has passed. Returns true for --ticks.
+    bool Live() {
+        // Ticks go on from where a playback left them.
+        const std::uint32_t first = tick_ + (tick_ > 0 ? 1 : 0);
+        tick_ = std::max<std::uint32_t>(first, 1);
+        const std::uint32_t start = p_.clock.NowMs() - (tick_ - 1) * TickMs;
+        auto clockTick = [&] { return 1 + (p_.clock.NowMs() - start) / TickMs; };
+        // Ends the ticks the clock has passed, each with its script lines.
+        auto catchUp = [&] {
+            while (tick_ < clockTick() && !p_.form.Closed()) {
+                DeliverScript(tick_, true);
+                if (!p_.form.Closed() && CloseTick(false)) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        std::vector<platform::Event> events;
+        FramePacer pacer(p_.application, p_.video, p_.clock);
+        while (!p_.form.Closed()) {
+            if (catchUp()) {
+                return true;
+            }
+            if (p_.form.Closed()) {
+                break;
+            }
+            events.clear();
+            p_.video.PollEvents(events);
             for (const platform::Event& event : events) {
-                if (form.Closed()) {
+                if (p_.form.Closed()) {
                     break;
                 }
-                dispatcher.Dispatch(event);
+                dispatcher_.Dispatch(event);
             }
-            // Script lines are due once the real clock has reached their tick.
-            while (next < script.size() && script[next].tick <= tick && !form.Closed()) {
-                dispatcher.DispatchScript(script[next++]);
+            // Handling the events may have taken a while.
+            if (catchUp()) {
+                return true;
             }
-            if (form.Closed()) {
+            if (!p_.form.Closed()) {
+                DeliverScript(tick_, true);
+            }
+            if (p_.form.Closed()) {
                 break;
             }
+            firedLag_ = 0;
             pacer.RunTick();
-            tick = clockTick();
-            recorder.After(tick, form);
-            if (options.ticks && tick > *options.ticks) {
-                tick = *options.ticks;
-                endedByTicks = true;
-                break;
+            if (firedLag_ > 0) {
+                if (p_.recorder != nullptr) {
+                    p_.recorder->TimerFired(tick_, firedLag_);
+                }
+                if (CloseTick(true)) {
+                    return true;
+                }
             }
             pacer.WaitForNext();
-            tick = clockTick();
         }
+        return false;
     }
 
-    if (!endedByTicks) {
-        LaunchOptionalFiles(form);
-    }
+    LoopParts p_;
+    std::uint32_t& tick_;
+    EventDispatcher dispatcher_;
+    TickOutputs outputs_;
+    std::size_t next_ = 0; // the next script line
+    int firedLag_ = 0;
+    std::optional<std::uint32_t> endLine_;
+    std::uint32_t playbackEnd_ = 0;
+};
+
+void RunLoop(const LoopParts& parts, std::uint32_t& tick) {
+    FrameLoop(parts, tick).Run();
 }
 
 } // namespace
@@ -482,8 +819,9 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    const TGameLocations locations = LocateGame(!options.workdir.empty());
     try {
-        return Run(options);
+        return Run(options, locations);
     } catch (const std::exception& error) {
         std::cerr << "brinehold: " << error.what() << '\n';
         return 1;

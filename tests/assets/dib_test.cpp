@@ -252,7 +252,9 @@ TEST(DibTest, DamagedHeadersFailWithTheirMessage) {
         {"width beyond 16384", Header(16385, 1, 8).Raw(GreyTable(256)).data, "DIB is invalid"},
         {"negative width", Header(-1, 1, 24).data, "DIB is invalid"},
         {"height of INT_MIN", Header(1, INT32_MIN, 24).data, "DIB is invalid"},
-        {"pixels beyond the data", Header(16384, 16384, 32).U32(0).data, "Stream read error"},
+        {"pixels beyond the data", Header(4096, 4096, 32).U32(0).data, "Stream read error"},
+        {"more pixels than a load may hold",
+         Header(16384, 16384, 8, 1, 2, 1).U32(0).U16(0x0100).data, "DIB is invalid"},
         {"RLE size beyond the data", Header(4, 4, 8, 1, 0x7FFFFFFF, 1).U32(0).U16(0x0100).data,
          "Stream read error"},
         {"colour table cut", Header(1, 1, 8).Raw(GreyTable(10)).data, "Stream read error"},
@@ -277,7 +279,7 @@ TEST(DibTest, Rle8DecodesRunsEscapesAndOffsets) {
     TDIB dib = ReadDib(Rle8(4, 3, rle, static_cast<std::uint32_t>(rle.size())));
     EXPECT_EQ(dib.Compression(), 1);
     EXPECT_EQ(GreyRows(dib), (std::vector<std::uint32_t>{5, 5, 5, 0, 0, 0, 0, 0, 0, 7, 7, 0}));
-    dib.ExpandImage();  // decoded once, then plain pixels
+    dib.ExpandImage(); // decoded once, then plain pixels
     EXPECT_EQ(dib.Compression(), 0);
     EXPECT_EQ(GreyRows(dib), (std::vector<std::uint32_t>{5, 5, 5, 0, 0, 0, 0, 0, 0, 7, 7, 0}));
 

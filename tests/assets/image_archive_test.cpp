@@ -377,3 +377,61 @@ TEST(ImageArchiveTest, AMissingFileNamesItsFullPath) {
             << message;
     }
 }
+
+namespace {
+
+// An RLE8 picture that claims width x height but holds only "end of bitmap".
+std::vector<std::uint8_t> ClaimingDib(std::uint32_t width, std::uint32_t height) {
+    Bytes b;
+    b.U32(40).U32(width).U32(height).U16(1).U16(8).U32(1).U32(2);
+    b.U32(0).U32(0).U32(1).U32(0);
+    b.U8(0).U8(0).U8(0).U8(0); // one colour
+    b.U8(0).U8(1);             // end of bitmap
+    return b.data;
+}
+
+Bytes ClaimingItem(const std::string& name, std::uint32_t width, std::uint32_t height) {
+    Bytes b = NamedItem(name);
+    b.Raw(PictureData(ClaimingDib(width, height)));
+    return b;
+}
+
+const char* const kBadPicture = "Error reading TPictureCollectionComponent.List: Error reading "
+                                "TPictureCollectionItem.Picture.Data: DIB is invalid";
+
+} // namespace
+
+TEST(ImageArchiveTest, PicturesClaimingMoreThanTheBudgetFailAsInvalid) {
+    // 16384 x 16384 is within the side limit but four times the budget.
+    Loaded bomb = Load(Archive(
+        List({NamedItem("first"), ClaimingItem("bomb", 16384, 16384), NamedItem("never")})));
+    EXPECT_EQ(bomb.error, kBadPicture);
+    ASSERT_EQ(bomb.items.size(), 2u); // the failing item stays, without a picture
+    EXPECT_EQ(bomb.items[1].Name, "bomb");
+    EXPECT_TRUE(bomb.items[1].Picture.Empty());
+
+    // The budget is shared by the whole archive: two pictures of half of it
+    // each fit, a third does not, however small each one is alone.
+    const std::uint32_t halfRows = static_cast<std::uint32_t>(kArchivePixelBudget / 2 / 16384);
+    Loaded many =
+        Load(Archive(List({ClaimingItem("a", 16384, halfRows), ClaimingItem("b", 16384, halfRows),
+                           ClaimingItem("c", 1, 1)})));
+    EXPECT_EQ(many.error, kBadPicture);
+    ASSERT_EQ(many.items.size(), 3u);
+    EXPECT_EQ(many.items[1].Picture.Width(), 16384);
+    EXPECT_TRUE(many.items[2].Picture.Empty());
+}
+
+TEST(ImageArchiveTest, OverflowingSizesAreRejected) {
+    struct Case {
+        std::uint32_t width, height;
+    };
+    for (const Case c : {Case{0x7FFFFFFF, 1}, Case{1, 0x7FFFFFFF}, Case{1, 0x80000000},
+                         Case{0xFFFFFFFF, 1}, Case{16385, 1}, Case{65536, 65536}}) {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
+        EXPECT_EQ(Load(Archive(List({ClaimingItem("x", c.width, c.height)}))).error, kBadPicture);
+    }
+    // The largest a side may be still loads, as long as the budget holds it.
+    EXPECT_EQ(Load(Archive(List({ClaimingItem("x", 16384, 1), ClaimingItem("y", 1, 16384)}))).error,
+              "");
+}

@@ -242,6 +242,56 @@ TEST_F(FiringGame, ShotKillsAFishAndScoresItsPoints) {
     EXPECT_EQ(deadBodies(after), deadBodies(before) + (*kind == 7 ? 0 : 1));
 }
 
+// Down, left and fire held from the first play tick: the diver lies on the
+// floor at the left edge and shoots along it.
+class FloorGame : public LongGameTest<FloorGame> {
+public:
+    static std::string Script() {
+        return kStartGame + "95 key down Down\n95 key down Left\n95 key down Space\n";
+    }
+    static constexpr int kTicks = 1000;
+};
+
+TEST_F(FloorGame, TheGunKillsACrabAndScoresItsTwentyPoints) {
+    EXPECT_TRUE(game_->Run().LogEvents("sound heronet").empty());
+    const std::vector<int> kills = SoundTicks(game_->Run(), "fishdie");
+    ASSERT_FALSE(kills.empty()) << "nothing was shot from the floor";
+    const int k = kills.front();
+    const auto replay = game_->Replay({k - 1, k});
+    const auto before = replay->State(k - 1);
+    const auto after = replay->State(k);
+    EXPECT_EQ(before["Score"], 0);
+    EXPECT_EQ(after["Score"], 20);
+    EXPECT_EQ(after["hero"]["X"], 5);
+    EXPECT_EQ(after["hero"]["Y"], 590 - 46);
+
+    std::optional<nlohmann::json> crab;
+    for (const auto& fish : SpritesOf(after, "TEnemySprite")) {
+        if (fish["Dead"] == true) {
+            ASSERT_FALSE(crab.has_value()) << "one fish dies";
+            crab = fish;
+        }
+    }
+    ASSERT_TRUE(crab.has_value());
+    EXPECT_EQ((*crab)["Kind"], 7);
+    EXPECT_EQ((*crab)["Y"], 570);
+    // The harpoon that hit it: fired at the hero's y + 15, its box reaching
+    // down into the crab's rows.
+    std::optional<nlohmann::json> shot;
+    for (const auto& weapon : SpritesOf(after, "THeroWeaponSprite")) {
+        if (weapon["Dead"] == true) {
+            shot = weapon;
+        }
+    }
+    ASSERT_TRUE(shot.has_value());
+    EXPECT_EQ((*shot)["Kind"], 1);
+    EXPECT_EQ((*shot)["Y"], 590 - 46 + 15);
+    EXPECT_GT((*shot)["Y"].get<int>() + (*shot)["Height"].get<int>(), 570);
+    // A crab leaves no body.
+    EXPECT_EQ(SpritesOf(after, "TDeadBodySprite").size(),
+              SpritesOf(before, "TDeadBodySprite").size());
+}
+
 TEST_F(IdleGame, DeathsKeepOrRefillTheAirAndTheNextLifeWaitsForTheBody) {
     const std::vector<int> byFish = SoundTicks(game_->Run(), "herodiefish");
     const std::vector<int> byAir = SoundTicks(game_->Run(), "herodieair");

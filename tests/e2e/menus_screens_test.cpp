@@ -311,6 +311,75 @@ TEST(MenusHelp, PagesTurnAndStopAtOneAndSeven) {
     EXPECT_NE(helpImage(run.State(10)), helpImage(run.State(3)));
 }
 
+TEST(MenusScores, AStrayClickOnTheClearQuestionKeepsTheTable) {
+    GameRun run;
+    ASSERT_EQ(run.Run(1).exitCode, 0);
+    std::string bytes = run.ReadFile("config.dat");
+    bytes[30] = static_cast<char>(~5000 & 0xFF); // the best score becomes 5000
+    bytes[31] = static_cast<char>((~5000 >> 8) & 0xFF);
+    run.WriteFile("config.dat", bytes);
+
+    // "ДА" is highlighted when the question opens; a click on "ПОМОЩЬ" then
+    // answers "НЕТ" and opens the help screen.
+    run.Script(Keys()
+                   .Press(2, "Down")
+                   .Press(2, "Down")
+                   .Press(2, "Enter") // scores
+                   .Press(3, "Enter") // clear?
+                   .Line("4 mouse move 495 315")
+                   .Text() +
+               ClickEntry(5, 4) + "\n");
+    run.DumpAt({3, 4, 5});
+    ASSERT_EQ(run.Run(5).exitCode, 0);
+    EXPECT_EQ(run.State(3)["MenuScreen"], 6);
+    EXPECT_EQ(run.State(3)["Selected"], 1);
+    EXPECT_EQ(run.State(4)["MainHover"], true);
+    const auto state = run.State(5);
+    EXPECT_EQ(state["MenuScreen"], 4);
+    EXPECT_EQ(state["Selected"], 1);
+    EXPECT_EQ(state["config"]["Scores"][0]["Score"], 5000);
+    EXPECT_EQ(state["sprites"][1]["Visible"], false); // the question's window is gone
+    EXPECT_EQ(CountClass(state, "TSubBackground"), 1);
+    EXPECT_TRUE(run.LogEvents("save").empty());
+    EXPECT_EQ(run.ReadFile("config.dat"), bytes);
+}
+
+TEST(MenusExit, EnterAfterNoStartsTheGame) {
+    GameRun run;
+    // At start-up, over the help screen, and with the pointer resting on a
+    // main-menu entry while the window opens: "НЕТ" gives back the covered
+    // screen's own selection.
+    run.Script(Keys()
+                   .Press(2, "Escape")
+                   .Press(3, "Escape") // НЕТ
+                   .Press(4, "Down")
+                   .Press(4, "Down")
+                   .Press(4, "Down")
+                   .Press(4, "Enter") // help
+                   .Press(5, "Down")  // "next"
+                   .Line("6 mouse move 495 403")
+                   .Line("7 close")
+                   .Press(8, "Escape") // НЕТ
+                   .Text());
+    run.DumpAt({3, 6, 8});
+    ASSERT_EQ(run.Run(8).exitCode, 0);
+    const auto back = run.State(3);
+    EXPECT_EQ(back["MenuScreen"], 1);
+    EXPECT_EQ(back["Selected"], 1);
+    EXPECT_EQ(run.State(6)["MainSelected"], 6);
+    const auto help = run.State(8);
+    EXPECT_EQ(help["MenuScreen"], 4);
+    EXPECT_EQ(help["Selected"], 2);
+
+    GameRun start;
+    start.Script(Keys().Press(2, "Escape").Press(3, "Escape").Press(4, "Enter").Text());
+    start.DumpAt(4);
+    ASSERT_EQ(start.Run(4).exitCode, 0);
+    const auto started = start.State(4);
+    EXPECT_EQ(started["GameState"], 5); // the first level's banner
+    EXPECT_EQ(started["timer2"], true);
+}
+
 TEST(MenusExit, EscapeTwiceOpensAndClosesTheExitWindow) {
     GameRun run;
     run.Script(Keys().Press(2, "Escape").Press(3, "Escape").Text());

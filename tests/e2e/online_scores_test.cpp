@@ -1,6 +1,7 @@
 // The end of a game that earns a table place, played headless: the name and
 // the country are typed, "ДА" is answered twice and the entry reaches a
-// brinehold-scored on loopback; against a stopped server the game shows
+// brinehold-scored on loopback (over SQLite and over a throw-away
+// PostgreSQL); against a stopped server the game shows
 // "НЕ МОГУ ПОДКЛЮЧИТЬ СЕРВЕР" and asks again, the entry already in its table.
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "e2e/Harness.h"
+#include "online/PostgresCluster.h"
 #include "online/ScoredProcess.h"
 
 namespace {
@@ -103,8 +105,19 @@ protected:
 
 int OnlineScores::kill_ = -1;
 
-TEST_F(OnlineScores, EntryReachesTheServer) {
-    scored::ScoredProcess server(run_.Dir() / "scores.sqlite", kServerSeconds);
+class OnlineScoresToBackend : public OnlineScores, public testing::WithParamInterface<bool> {};
+
+TEST_P(OnlineScoresToBackend, EntryReachesTheServer) {
+    std::string database = run_.Dir() / "scores.sqlite";
+    if (GetParam()) {
+        scored::PostgresCluster& cluster = scored::PostgresCluster::Shared();
+        if (!cluster.Running()) {
+            GTEST_SKIP() << cluster.Problem();
+        }
+        database = cluster.NewDatabase();
+        ASSERT_FALSE(database.empty());
+    }
+    scored::ScoredProcess server(database, kServerSeconds);
     ASSERT_GT(server.Port(), 0);
     run_.DumpAt(ending_.nameEntry);
     run_.DumpAt(ending_.send - 1);
@@ -137,6 +150,9 @@ TEST_F(OnlineScores, EntryReachesTheServer) {
               std::string::npos)
         << page.out;
 }
+
+INSTANTIATE_TEST_SUITE_P(Storage, OnlineScoresToBackend, testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Postgres" : "Sqlite"; });
 
 TEST_F(OnlineScores, StoppedServerShowsTheBannerAndAsksAgain) {
     std::string address;

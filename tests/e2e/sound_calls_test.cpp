@@ -325,3 +325,27 @@ TEST(SoundCalls, EffectsOnlyWithSoundAndMusicOnlyWithMusic) {
 }
 
 } // namespace
+
+namespace {
+
+// A sound archive without a single effect: each effect the game asks for is
+// named once on standard error, and the game goes on.
+TEST(SoundCalls, AMissingEffectIsNamedOnceOnStandardError) {
+    GameRun run;
+    RemoveFromSound(run, {"gamesound.dxw"});
+    std::string empty = {'\xFF', '\x0A', '\x00', '\x00', '\x30', '\x10', 0, 0, 0, 0};
+    empty += "TPF0";
+    empty += static_cast<char>(24);
+    empty += "TWaveCollectionComponent";
+    empty += std::string("\x00\x04List\x0E\x00\x00\x00", 10);
+    run.WriteFile("sound/gamesound.dxw", empty);
+    run.Script(Press(2, "Down") + Press(3, "Down") + Press(4, "Up"));
+    const auto result = run.Run(4);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string line = "brinehold: no sound effect \"menu\" in the sound archive\n";
+    const auto first = result.err.find(line);
+    ASSERT_NE(first, std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find(line, first + 1), std::string::npos) << result.err;
+}
+
+} // namespace

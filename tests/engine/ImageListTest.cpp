@@ -88,6 +88,49 @@ TEST_F(ImageListTest, PatternGridsAndTheirPixels) {
     }
 }
 
+TEST_F(ImageListTest, ExtremeGeometryNeitherOverflowsNorCutsTooMuch) {
+    struct Case {
+        int patternWidth, patternHeight, skipWidth, skipHeight;
+        int patterns;
+    };
+    constexpr int kMax = 0x7FFFFFFF;
+    constexpr int kMin = -0x7FFFFFFF - 1;
+    const Case cases[] = {
+        {kMax, kMax, 0, 0, 0},         {1, 1, kMax, kMax, 1},
+        {kMax, 1, kMax, 0, 0},         {8, 8, kMin, 0, 0},
+        {8, 8, kMin + 9, kMin + 9, 0}, {2, 2, kMax - 2, 0, 10},
+        {kMin, kMin, kMax, kMax, 1},   {1, 1, -1, -1, 0},
+    };
+    for (bool systemMemory : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(::testing::Message() << c.patternWidth << " " << c.patternHeight << " "
+                                              << c.skipWidth << " " << c.skipHeight);
+            list.Items.Clear();
+            TPictureCollectionItem* item = AddItem("odd", 40, 20);
+            item->PatternWidth = c.patternWidth;
+            item->PatternHeight = c.patternHeight;
+            item->SkipWidth = c.skipWidth;
+            item->SkipHeight = c.skipHeight;
+            item->SystemMemory = systemMemory;
+            item->Restore();
+            EXPECT_EQ(item->PatternCount(), c.patterns);
+            for (int k = 0; k < item->PatternCount(); ++k) {
+                DrawAlone(item, k);
+            }
+        }
+    }
+    // One-pixel patterns of a large picture: only the first ones are cut.
+    list.Items.Clear();
+    TPictureCollectionItem* dust = AddItem("dust", 300, 300);
+    dust->PatternWidth = 1;
+    dust->PatternHeight = 1;
+    dust->Restore();
+    ASSERT_EQ(dust->PatternCount(), kMaxPatterns);
+    DrawAlone(dust, static_cast<int>(kMaxPatterns) - 1);
+    EXPECT_EQ(target.Pixel(0, 0), CoordinatePixel(static_cast<int>(kMaxPatterns - 1) % 300,
+                                                  static_cast<int>(kMaxPatterns - 1) / 300));
+}
+
 TEST_F(ImageListTest, LargePicturesAreSplitIntoBlocks) {
     TPictureCollectionItem* item = AddItem("relief", 1100, 70);
     item->PatternWidth = 50;

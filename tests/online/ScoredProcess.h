@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace scored {
 
@@ -19,8 +20,25 @@ inline const std::string kProgram = std::string(BRINEHOLD_GAME_DIR) + "/brinehol
 
 class ScoredProcess {
 public:
-    ScoredProcess(const std::filesystem::path& database, int exitAfterSeconds) {
-        const std::string exitAfter = std::to_string(exitAfterSeconds);
+    // `database` is a SQLite file or a postgresql:// location; `options` go
+    // to the server as well.
+    ScoredProcess(const std::string& database, int exitAfterSeconds,
+                  const std::vector<std::string>& options = {}) {
+        std::vector<std::string> words = {kProgram,
+                                          "--listen",
+                                          "127.0.0.1:0",
+                                          "--db",
+                                          database,
+                                          "--exit-after",
+                                          std::to_string(exitAfterSeconds),
+                                          "--access-log",
+                                          "off"};
+        words.insert(words.end(), options.begin(), options.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) {
+            argv.push_back(word.data());
+        }
+        argv.push_back(nullptr);
         int out[2];
         if (pipe(out) != 0) {
             return;
@@ -30,8 +48,7 @@ public:
             dup2(out[1], STDOUT_FILENO);
             close(out[0]);
             close(out[1]);
-            execl(kProgram.c_str(), kProgram.c_str(), "--listen", "127.0.0.1:0", "--db",
-                  database.c_str(), "--exit-after", exitAfter.c_str(), static_cast<char*>(nullptr));
+            execv(argv[0], argv.data());
             _exit(127);
         }
         close(out[1]);
@@ -50,14 +67,17 @@ public:
     ScoredProcess& operator=(const ScoredProcess&) = delete;
     ~ScoredProcess() { Stop(); }
 
-    void Stop() {
+    // Sends `signal` and waits; the exit status as waitpid gives it.
+    int Stop(int signal = SIGTERM) {
+        int status = -1;
         if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            int status = 0;
+            kill(pid_, signal);
             waitpid(pid_, &status, 0);
             pid_ = -1;
         }
+        return status;
     }
+    pid_t Pid() const { return pid_; }
     int Port() const { return port_; }
     std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
     // The score script's URL with the given query.

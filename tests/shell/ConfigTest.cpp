@@ -202,6 +202,52 @@ TEST_F(ConfigFile, FailedWriteLeavesTheOldFile) {
     EXPECT_EQ(Bytes(path_), before);
 }
 
+TEST_F(ConfigFile, ALinkIsFollowedAndStays) {
+    fs::create_directory(dir_ / "real");
+    const fs::path target = dir_ / "real" / "config.dat";
+    std::string error;
+    ASSERT_TRUE(WriteConfigFile(target.string(), DefaultConfig(), error)) << error;
+    fs::create_symlink(target, path_);
+
+    TConfigRecord changed = DefaultConfig();
+    changed.MusicOn = 0;
+    ASSERT_TRUE(WriteConfigFile(path_, changed, error)) << error;
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(path_)));
+    EXPECT_EQ(fs::read_symlink(path_), target);
+    EXPECT_FALSE(fs::exists(target.string() + ".tmp"));
+    EXPECT_FALSE(fs::exists(path_ + ".tmp"));
+    TConfigRecord read;
+    ASSERT_TRUE(ReadConfigFile(target.string(), read));
+    EXPECT_EQ(read.MusicOn, 0);
+}
+
+TEST_F(ConfigFile, AReadOnlyFileIsNotReplaced) {
+    std::string error;
+    ASSERT_TRUE(WriteConfigFile(path_, DefaultConfig(), error));
+    const std::string before = Bytes(path_);
+    fs::permissions(path_, fs::perms::owner_read | fs::perms::group_read);
+    TConfigRecord changed = DefaultConfig();
+    changed.MusicOn = 0;
+    EXPECT_FALSE(WriteConfigFile(path_, changed, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(Bytes(path_), before);
+    EXPECT_EQ(fs::status(path_).permissions(), fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_FALSE(fs::exists(path_ + ".tmp"));
+}
+
+TEST_F(ConfigFile, ThePermissionBitsAreKept) {
+    std::string error;
+    ASSERT_TRUE(WriteConfigFile(path_, DefaultConfig(), error));
+    for (const fs::perms mode :
+         {fs::perms::owner_read | fs::perms::owner_write,
+          fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+              fs::perms::group_write | fs::perms::others_read}) {
+        fs::permissions(path_, mode);
+        ASSERT_TRUE(WriteConfigFile(path_, DefaultConfig(), error)) << error;
+        EXPECT_EQ(fs::status(path_).permissions(), mode);
+    }
+}
+
 TEST_F(ConfigFile, WriteIntoAMissingDirectoryFails) {
     std::string error;
     EXPECT_FALSE(WriteConfigFile((dir_ / "no" / "config.dat").string(), DefaultConfig(), error));

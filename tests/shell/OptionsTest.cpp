@@ -21,14 +21,16 @@ TEST(Options, TheIssueCommandLine) {
 }
 
 TEST(Options, EveryOption) {
-    const auto o = ParseOptions({"--windowed", "--workdir", "/w", "--seed", "7", "--script", "s",
-                                 "--screenshot", "1:a.png", "--screenshot=2:b:c.png",
-                                 "--score-server", "localhost:8080", "--fullscreen"});
+    const auto o =
+        ParseOptions({"--windowed", "--workdir", "/w", "--seed", "7", "--script", "s",
+                      "--screenshot", "1:a.png", "--screenshot=2:b:c.png", "--score-server",
+                      "localhost:8080", "--fullscreen", "--record=game.rec"});
     ASSERT_EQ(o.action, Action::Run) << o.error;
     EXPECT_EQ(o.forcedWindowed, 0); // the last one wins
     EXPECT_EQ(o.workdir, "/w");
     EXPECT_EQ(o.seed, 7u);
     EXPECT_EQ(o.script, "s");
+    EXPECT_EQ(o.record, "game.rec");
     ASSERT_EQ(o.screenshots.size(), 2u);
     EXPECT_EQ(o.screenshots[1].Path, "b:c.png");
     EXPECT_EQ(o.scoreServer, "localhost:8080");
@@ -47,6 +49,7 @@ TEST(Options, HelpAndVersion) {
     EXPECT_EQ(ParseOptions({"--help"}).action, Action::Help);
     EXPECT_EQ(ParseOptions({"--headless", "--version"}).action, Action::Version);
     EXPECT_NE(HelpText().find("--dump-state"), std::string::npos);
+    EXPECT_NE(HelpText().find("--record FILE"), std::string::npos);
 }
 
 TEST(Options, MalformedValuesAreErrors) {
@@ -66,6 +69,8 @@ TEST(Options, MalformedValuesAreErrors) {
         {"--dump-state", ":f.json"},
         {"--workdir"},
         {"--log", ""},
+        {"--record"},
+        {"--record", ""},
         {"--score-server", "host:0"},
         {"--score-server", "host:70000"},
         {"--score-server", "host:port"},

@@ -247,10 +247,12 @@ TEST(ArchiveToolTest, WavesOfSeveralFormatsSurviveByteForByte) {
         SCOPED_TRACE(itemSpecs[i].Name);
         const std::vector<std::uint8_t> format =
             itemSpecs[i].Format.empty()
-                ? MakePcmFormat(itemSpecs[i].Channels, itemSpecs[i].SamplesPerSec, itemSpecs[i].BitsPerSample)
+                ? MakePcmFormat(itemSpecs[i].Channels, itemSpecs[i].SamplesPerSec,
+                                itemSpecs[i].BitsPerSample)
                 : itemSpecs[i].Format;
-        EXPECT_EQ(ReadFile(temp / ("out/00" + std::to_string(i) + "-" + itemSpecs[i].Name + ".wav")),
-                  MakeWaveImage(format, itemSpecs[i].Data));
+        EXPECT_EQ(
+            ReadFile(temp / ("out/00" + std::to_string(i) + "-" + itemSpecs[i].Name + ".wav")),
+            MakeWaveImage(format, itemSpecs[i].Data));
     }
     ToolRun pack = Tool(temp, "pack " + Quote(temp / "out") + " " + Quote(temp / "b.dxw"));
     ASSERT_EQ(pack.code, 0) << pack.err;
@@ -292,3 +294,47 @@ TEST(ArchiveToolTest, ErrorsGoToStandardErrorWithTheirExitCode) {
         EXPECT_EQ(run.out.rfind(c.out, 0), 0u) << run.out;
     }
 }
+
+namespace {
+
+TEST(ArchiveToolTest, PackRefusesWhatTheGameWouldRefuse) {
+    Folder temp;
+    fs::create_directories(temp / "in");
+    std::vector<std::uint32_t> wide(16385, 0x123456);
+    ASSERT_TRUE(platform::WritePng(temp / "in/wide.png", {wide.data(), 16385, 1, 16385}));
+    std::vector<std::uint32_t> small(4, 0x654321);
+    ASSERT_TRUE(platform::WritePng(temp / "in/small.png", {small.data(), 2, 2, 2}));
+    const nlohmann::json items = nlohmann::json::array(
+        {{{"name", "small"}, {"file", "small.png"}}, {{"name", "wide"}, {"file", "wide.png"}}});
+    const std::string manifest = nlohmann::json{{"kind", "picture"}, {"items", items}}.dump();
+    WriteFile(temp / "in/manifest.json",
+              std::vector<std::uint8_t>(manifest.begin(), manifest.end()));
+
+    ToolRun pack = Tool(temp, "pack " + Quote(temp / "in") + " " + Quote(temp / "a.dxg"));
+    EXPECT_EQ(pack.code, 1);
+    EXPECT_EQ(pack.err.rfind("Cannot pack item 1 \"wide\" (wide.png): the game would refuse it", 0),
+              0u)
+        << pack.err;
+    EXPECT_NE(pack.err.find("DIB is invalid"), std::string::npos) << pack.err;
+    EXPECT_FALSE(fs::exists(temp / "a.dxg"));
+}
+
+TEST(ArchiveToolTest, MessagesWithArchiveTextComeOutAsUtf8) {
+    Folder temp;
+    // A root component named "Имя" in code page 1251: not a valid name.
+    std::vector<std::uint8_t> bytes = {0xFF, 0x0A, 0x00, 0x00, 0x30, 0x10, 0, 0, 0, 0};
+    const std::string className = "TPictureCollectionComponent";
+    for (char ch : std::string("TPF0")) {
+        bytes.push_back(static_cast<std::uint8_t>(ch));
+    }
+    bytes.push_back(static_cast<std::uint8_t>(className.size()));
+    bytes.insert(bytes.end(), className.begin(), className.end());
+    bytes.insert(bytes.end(), {3, 0xC8, 0xEC, 0xFF, 0, 0});
+    WriteFile(temp / "named.dxg", bytes);
+
+    ToolRun list = Tool(temp, "list " + Quote(temp / "named.dxg"));
+    EXPECT_EQ(list.code, 1);
+    EXPECT_NE(list.err.find("\xD0\x98\xD0\xBC\xD1\x8F"), std::string::npos) << list.err; // "Имя"
+}
+
+} // namespace

@@ -17,6 +17,7 @@
 #include "assets/WaveArchive.h"
 #include "platform/Image.h"
 #include "platform/Platform.h"
+#include "platform/TextCodec.h"
 
 namespace fs = std::filesystem;
 using json = nlohmann::ordered_json;
@@ -35,6 +36,16 @@ const char* const kUsage =
 struct ToolError {
     std::string message;
 };
+
+// The reader's messages carry names from the archive in code page 1251; the
+// paths in them are already UTF-8. A message that is not valid UTF-8 as it
+// stands is converted, so the terminal always gets UTF-8.
+std::string MessageText(const std::string& message) {
+    if (platform::DecodeUtf8(message).find(U'\uFFFD') == std::u32string::npos) {
+        return message;
+    }
+    return platform::Cp1251ToUtf8(message);
+}
 
 enum class Kind { Picture, Wave };
 
@@ -324,6 +335,36 @@ std::vector<std::uint8_t> StoredBitmapOf(const std::vector<std::uint8_t>& file) 
     return stored;
 }
 
+// Reads the archive about to be written with the game's own reader, so that
+// nothing is written that the game would refuse (a picture too large, or
+// pictures that together exceed what one archive may hold).
+void RefuseWhatTheReaderRejects(const std::vector<ImageItemSpec>& itemSpecs, const json& items) {
+    const std::vector<std::uint8_t> bytes = ImageArchiveBytes(itemSpecs);
+    TMemoryView stream(bytes);
+    std::size_t handed = 0;
+    ImageArchiveHandler handler;
+    handler.Item = [&handed](ImageItemData&&) { ++handed; };
+    try {
+        ReadImageArchiveStream(stream, handler);
+    } catch (const EAssetError& e) {
+        // The item being read when the reader failed was handed over last.
+        const std::size_t index = handed == 0 ? 0 : handed - 1;
+        std::string what = "item " + std::to_string(index);
+        if (index < items.size()) {
+            const json& entry = items[index];
+            what += " \"" + Field<std::string>(entry, "name", "") + "\"";
+            const std::string fileName = Field<std::string>(entry, "file", "");
+            if (!fileName.empty()) {
+                what += " (" + fileName + ")";
+            }
+        }
+        throw ToolError{"Cannot pack " + what + ": the game would refuse it (" +
+                        MessageText(e.Message()) + "). Pictures may be at most " +
+                        std::to_string(kMaxPictureSide) + " pixels on a side and " +
+                        std::to_string(kArchivePixelBudget) + " pixels in all."};
+    }
+}
+
 int Pack(const fs::path& dir, const std::string& file, std::ostream& out) {
     const std::vector<std::uint8_t> text = ReadWholeFile(dir / "manifest.json");
     json manifest = json::parse(text.begin(), text.end(), nullptr, false);
@@ -376,12 +417,14 @@ int Pack(const fs::path& dir, const std::string& file, std::ostream& out) {
                 const fs::path path = dir / fileName;
                 itemSpec.DibData = StoredBitmapOf(ReadWholeFile(path));
                 if (itemSpec.DibData.empty() &&
-                    !platform::ReadImageFile(path.string(), itemSpec.Width, itemSpec.Height, itemSpec.Pixels)) {
+                    !platform::ReadImageFile(path.string(), itemSpec.Width, itemSpec.Height,
+                                             itemSpec.Pixels)) {
                     throw ToolError{"Cannot read picture \"" + path.string() + "\"."};
                 }
             }
             itemSpecs.push_back(std::move(itemSpec));
         }
+        RefuseWhatTheReaderRejects(itemSpecs, manifest["items"]);
         WriteImageArchive(file, itemSpecs);
     } else {
         throw ToolError{"manifest.json: \"kind\" must be \"picture\" or \"wave\""};
@@ -413,7 +456,7 @@ int RunArchiveTool(const std::vector<std::string>& args, std::ostream& out, std:
         return Pack(args[1], args[2], out);
     } catch (const EAssetError& e) {
         out.flush();
-        err << e.what() << '\n';
+        err << MessageText(e.Message()) << '\n';
     } catch (const ToolError& e) {
         out.flush();
         err << e.message << '\n';

@@ -7,7 +7,7 @@ namespace art {
 
 namespace {
 
-constexpr std::uint32_t kSuit = 0x243A66;
+constexpr std::uint32_t kSuit = 0x2E5494;
 constexpr std::uint32_t kSuitDark = 0x142240;
 constexpr std::uint32_t kSuitEdge = 0x0A1024;
 constexpr std::uint32_t kStripe = 0x30C8E8;
@@ -132,72 +132,79 @@ void Diver(cairo_t* cr, int frame, const Options& o) {
     // Near leg and flipper.
     Limb(cr, 50, 28, 35, 28 + k * 0.4, 21, 28 + k, 7, suit);
     Flipper(cr, 20, 28 + k, k * 0.06, kFlipper);
-    // Regulator hose from the valve to the mouth.
+    if (o.gun) {
+        // The near arm reaches past the head to the grip, and the speargun
+        // lies beside the head: stock behind it, barrel and point in front
+        // of the mask on the shot's line.
+        Limb(cr, 76, 28, 88, 29, 100, 25, 5.5, suit);
+        RoundRect(cr, 86, 17.5, 14, 5, 2);
+        FillOutline(cr, Linear(0, 17, 0, 23, {{0, 0xC08A50}, {1, 0x6A4218}}), 0x2A1806, 1.0);
+        cairo_rectangle(cr, 98, 18.5, 12, 3);
+        FillOutline(cr, Linear(0, 18, 0, 22, {{0, 0xE8EEF4}, {0.5, 0x9AA4AE}, {1, 0x505A64}}),
+                    0x1E242A, 0.9);
+        cairo_new_path(cr);
+        cairo_move_to(cr, 109, 17.5);
+        cairo_line_to(cr, 113, 20);
+        cairo_line_to(cr, 109, 22.5);
+        cairo_close_path(cr);
+        FillOutline(cr, 0xD8E0E8, 0x1E242A, 0.8);
+        // Rubber band.
+        SetColor(cr, 0x2A0E0A);
+        cairo_set_line_width(cr, 1.2);
+        cairo_move_to(cr, 99, 21.5);
+        cairo_line_to(cr, 105, 18.5);
+        cairo_stroke(cr);
+    }
+    // Regulator hose from the valve over the hood to the mouth.
     cairo_new_path(cr);
     cairo_move_to(cr, 80, 10);
-    cairo_curve_to(cr, 88, 8, 96, 20, 94, 29);
+    cairo_curve_to(cr, 90, 8, 99, 22, 95, 31);
     SetColor(cr, 0x1A1E26);
     cairo_set_line_width(cr, 2.6);
     cairo_stroke_preserve(cr);
     SetColor(cr, 0x4A5260);
     cairo_set_line_width(cr, 1.2);
     cairo_stroke(cr);
-    // Head in its hood.
-    Ellipse(cr, 86, 24, 9, 8.5);
-    FillOutline(cr,
-                Radial(84, 20, 1, 10, {{0, Shade(suit, 1.4)}, {0.6, suit}, {1, Shade(suit, 0.6)}}),
+    // Head in a black hood, big enough to read as a head at play size.
+    Ellipse(cr, 84.5, 25.5, 10.5, 10);
+    FillOutline(cr, Radial(82, 21, 1, 12, {{0, 0x5A6478}, {0.55, 0x2A303C}, {1, 0x12161E}}),
                 kSuitEdge, 1.3);
     // Face inside the mask.
-    RoundRect(cr, 88.5, 19, 8.5, 9, 2.5);
+    RoundRect(cr, 86, 17.5, 11, 10.5, 3);
     FillOutline(cr, o.skin, 0x3A2010, 0.8);
-    // Mask: yellow frame, blue glass, glint.
-    RoundRect(cr, 88, 18, 9.5, 8.5, 2.5);
+    // Mask: yellow frame, blue glass over the face, glint.
+    RoundRect(cr, 86, 17.5, 11, 10.5, 3);
     FillOutline(
-        cr, Linear(88, 18, 97, 26, {{0, o.dead ? 0x7A9AA8u : 0xB8F0FFu, 0.85}, {1, 0x3A8AB8, 0.8}}),
-        0xE8B010, 1.6);
+        cr,
+        Linear(86, 17.5, 97, 28, {{0, o.dead ? 0x7A9AA8u : 0xB8F0FFu, 0.55}, {1, 0x3A8AB8, 0.6}}),
+        0xF0C018, 1.8);
     if (o.dead) {
         SetColor(cr, 0x1A1A22);
-        cairo_set_line_width(cr, 1.2);
+        cairo_set_line_width(cr, 1.3);
         cairo_move_to(cr, 90.5, 20.5);
-        cairo_line_to(cr, 94, 24);
-        cairo_move_to(cr, 94, 20.5);
-        cairo_line_to(cr, 90.5, 24);
+        cairo_line_to(cr, 94.5, 24.5);
+        cairo_move_to(cr, 94.5, 20.5);
+        cairo_line_to(cr, 90.5, 24.5);
         cairo_stroke(cr);
     } else {
-        Ellipse(cr, 93.5, 22.5, 1.4, 1.6);
+        Ellipse(cr, 93, 22.5, 1.8, 2.1);
+        SetColor(cr, 0xFFFFFF);
+        cairo_fill(cr);
+        Ellipse(cr, 93.6, 22.7, 1.1, 1.4);
         SetColor(cr, 0x1A2030);
         cairo_fill(cr);
-        cairo_move_to(cr, 89.5, 20);
-        cairo_line_to(cr, 91.5, 19.5);
+        cairo_move_to(cr, 88, 20);
+        cairo_line_to(cr, 90.5, 19.3);
         SetColor(cr, 0xFFFFFF, 0.9);
         cairo_set_line_width(cr, 1.2);
         cairo_stroke(cr);
     }
     // Mouthpiece.
-    RoundRect(cr, 92, 27.5, 5, 4, 1.5);
+    RoundRect(cr, 91, 28.5, 6, 4.5, 1.5);
     FillOutline(cr, 0x505864, 0x14181E, 0.9);
     if (o.gun) {
-        // Speargun: wooden stock, steel barrel, spear point at the right edge.
-        RoundRect(cr, 84, 14.5, 14, 5, 2);
-        FillOutline(cr, Linear(0, 14, 0, 20, {{0, 0xC08A50}, {1, 0x6A4218}}), 0x2A1806, 1.0);
-        cairo_rectangle(cr, 97, 15.5, 13, 3);
-        FillOutline(cr, Linear(0, 15, 0, 19, {{0, 0xE8EEF4}, {0.5, 0x9AA4AE}, {1, 0x505A64}}),
-                    0x1E242A, 0.9);
-        cairo_new_path(cr);
-        cairo_move_to(cr, 109, 14.5);
-        cairo_line_to(cr, 113, 17);
-        cairo_line_to(cr, 109, 19.5);
-        cairo_close_path(cr);
-        FillOutline(cr, 0xD8E0E8, 0x1E242A, 0.8);
-        // Rubber bands.
-        SetColor(cr, 0x2A0E0A);
-        cairo_set_line_width(cr, 1.2);
-        cairo_move_to(cr, 97, 19);
-        cairo_line_to(cr, 104, 15.5);
-        cairo_stroke(cr);
-        // Near arm holding it, glove on the grip.
-        Limb(cr, 76, 28, 86, 26, 90, 20, 5.5, suit);
-        Ellipse(cr, 90.5, 20, 3, 2.6);
+        // Glove on the grip, in front of the face.
+        Ellipse(cr, 100.5, 24.5, 3, 2.6);
         FillOutline(cr, 0x2A2E36, 0x0A0C10, 0.9);
     } else {
         Limb(cr, 76, 29, 84, 36, 92, 40, 5.5, suit);

@@ -565,7 +565,8 @@ void Angler(cairo_t* cr, int frame) {
     FillOutline(cr, 0x6A5680, 0x1E1428, 1.0);
 }
 
-// 8: squid jetting left, tentacles trailing to the right.
+// 8: squid jetting left, tentacles trailing to the right; sandy with rust
+// spots, so it never passes for the pink jellyfish.
 void Squid(cairo_t* cr, int frame) {
     const double s = (frame - 1) * 1.0;
     // Tentacles.
@@ -575,10 +576,10 @@ void Squid(cairo_t* cr, int frame) {
         cairo_move_to(cr, 40, 12 + i * 2);
         cairo_curve_to(cr, 50, y + s * (i % 2 ? 3 : -3), 58, y - s * 2, 68,
                        y + 2 + s * (i % 2 ? -2 : 2));
-        SetColor(cr, 0x5A1A4A);
+        SetColor(cr, 0x6A2E14);
         cairo_set_line_width(cr, 3.0);
         cairo_stroke_preserve(cr);
-        SetColor(cr, 0xD870B0);
+        SetColor(cr, 0xF0B088);
         cairo_set_line_width(cr, 1.6);
         cairo_stroke(cr);
     }
@@ -590,16 +591,16 @@ void Squid(cairo_t* cr, int frame) {
     cairo_line_to(cr, 14, 26);
     cairo_curve_to(cr, 12, 28 + s, 6, 26 + s, 2, 17);
     cairo_close_path(cr);
-    FillOutline(cr, 0xC85090, 0x4A1038, 1.1);
+    FillOutline(cr, 0xE89868, 0x5A2810, 1.1);
     cairo_new_path(cr);
     cairo_move_to(cr, 4, 17);
     cairo_curve_to(cr, 10, 8, 30, 7, 44, 12);
     cairo_line_to(cr, 44, 22);
     cairo_curve_to(cr, 30, 27, 10, 26, 4, 17);
     cairo_close_path(cr);
-    FillOutline(cr, Linear(0, 8, 0, 26, {{0, 0xA03A80}, {0.5, 0xE07AB8}, {1, 0xF8C8E4}}), 0x4A1038,
+    FillOutline(cr, Linear(0, 8, 0, 26, {{0, 0xD8804A}, {0.5, 0xF4B88A}, {1, 0xFFF0DC}}), 0x5A2810,
                 1.3);
-    SetColor(cr, 0x7A2060, 0.8);
+    SetColor(cr, 0xA8401A, 0.8);
     Random rnd(8);
     for (int i = 0; i < 10; ++i) {
         Ellipse(cr, rnd.Uniform(10, 40), rnd.Uniform(11, 19), 1.2, 1.0);
@@ -608,7 +609,7 @@ void Squid(cairo_t* cr, int frame) {
     Gloss(cr, 24, 17, 16, 6, kPi * 1.1, kPi * 1.6, 1.6, 0.6);
     // Head and eye.
     Ellipse(cr, 44, 17, 5, 6);
-    FillOutline(cr, 0xD868A8, 0x4A1038, 1.1);
+    FillOutline(cr, 0xF0A878, 0x5A2810, 1.1);
     Eye(cr, 44, 16, 3.2, 0.3, 0x201020);
 }
 

@@ -258,7 +258,10 @@ void PaintLife(cairo_t* cr) {
 }
 
 void PaintShot(cairo_t* cr) {
-    // Harpoon spear: glowing shaft, barbed head.
+    // Harpoon spear: glowing shaft, barbed head, in the middle rows of the
+    // shot's box so a hit looks as near as it is on either side.
+    cairo_save(cr);
+    cairo_translate(cr, 0, kShotSpearTop);
     cairo_rectangle(cr, 0, 2.5, 18, 2);
     FillPattern(cr, Linear(0, 0, 18, 0, {{0, 0x80D8FF, 0.6}, {1, 0xFFFFFF}}));
     cairo_rectangle(cr, 4, 2.5, 15, 2);
@@ -270,11 +273,15 @@ void PaintShot(cairo_t* cr) {
     cairo_line_to(cr, 19, 3.5);
     cairo_close_path(cr);
     FillOutline(cr, Linear(0, 0, 0, 7, {{0, 0xFFFFFF}, {1, 0xA8B8C8}}), 0x1A2430, 0.9);
+    cairo_restore(cr);
 }
 
 void PaintTail(cairo_t* cr, int frame) {
-    // A trail of tiny bubbles and churned water; two variants flicker.
+    // A trail of tiny bubbles and churned water; two variants flicker. It
+    // trails the spear's shaft, as low in its picture as the spear in the shot's.
     Random rnd(40 + frame * 7);
+    cairo_save(cr);
+    cairo_translate(cr, 0, kShotSpearTop);
     cairo_rectangle(cr, 0, 2, 72, 2);
     FillPattern(cr,
                 Linear(0, 0, 72, 0, {{0, 0xA0E8FF, 0}, {0.5, 0xA0E8FF, 0.45}, {1, 0xE0FAFF, 0.9}}));
@@ -289,6 +296,7 @@ void PaintTail(cairo_t* cr, int frame) {
         cairo_set_line_width(cr, 0.6);
         cairo_stroke(cr);
     }
+    cairo_restore(cr);
 }
 
 void PaintNet(cairo_t* cr, int frame) {

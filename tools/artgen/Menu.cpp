@@ -129,8 +129,8 @@ void PanelScene(cairo_t* cr) {
     Place(cr, 300, 245, 1.0, [](cairo_t* c) { PaintFish(c, 5, 1); });
     Place(cr, 324, 236, 1.0, [](cairo_t* c) { PaintFish(c, 5, 0); });
     Place(cr, 40, 150, 2.0, [](cairo_t* c) { PaintDiver(c, 1); });
-    Place(cr, 290, 180, 1.0, [](cairo_t* c) { PaintShot(c); });
-    Place(cr, 218, 181, 1.0, [](cairo_t* c) { PaintTail(c, 0); });
+    Place(cr, 290, 184, 1.0, [](cairo_t* c) { PaintShot(c); });
+    Place(cr, 218, 185, 1.0, [](cairo_t* c) { PaintTail(c, 0); });
     Bubbles(cr, 78, 190, 230, 20, 150, 9);
     cairo_restore(cr);
     PaintPanel(cr, kSubX, kSubY, kSubW, kSubH, 12, false);

@@ -39,9 +39,13 @@ constexpr Size kLifeSize{22, 22};
 void PaintLife(cairo_t* cr);
 
 // Weapons.
-constexpr Size kShotSize{26, 7};
+// The shot's box is taller than the 7-row spear drawn in it, so it reaches
+// the crab on the floor from the diver's lowest place; the spear lies
+// kShotSpearTop rows down, and the diver's barrel and the tail follow it.
+constexpr Size kShotSize{26, 12};
+constexpr int kShotSpearTop = 3;
 void PaintShot(cairo_t* cr);
-constexpr Size kTailSize{72, 6};
+constexpr Size kTailSize{72, 6 + kShotSpearTop};
 void PaintTail(cairo_t* cr, int frame);
 constexpr Size kNetSize{64, 190};
 void PaintNet(cairo_t* cr, int frame);

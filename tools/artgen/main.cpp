@@ -8,6 +8,7 @@
 
 #include "Archives.h"
 #include "ContactSheet.h"
+#include "Icon.h"
 #include "Painters.h"
 #include "assets/ArchiveWriter.h"
 #include "assets/ImageArchive.h"
@@ -23,7 +24,9 @@ void Usage() {
               "         size, and each pattern framed (key-coloured pixels show as a\n"
               "         checkerboard)\n"
               "       brinehold-artgen --png DIR\n"
-              "         every generated picture as its own PNG, for quick review");
+              "         every generated picture as its own PNG, for quick review\n"
+              "       brinehold-artgen --icons THEME_DIR APP_ID\n"
+              "         the application icon in the hicolor theme's sizes and as SVG");
 }
 
 std::vector<art::SheetItem> FromArchive(const std::string& path) {
@@ -66,6 +69,10 @@ int main(int argc, char** argv) {
         if (args.size() == 3 && args[0] == "--contact-sheet") {
             art::WriteContactSheet(FromArchive(args[1]),
                                    std::filesystem::path(args[1]).filename().string(), args[2]);
+            return 0;
+        }
+        if (args.size() == 3 && args[0] == "--icons") {
+            art::WriteIcons(args[1], args[2]);
             return 0;
         }
         if (args.size() == 2 && args[0] == "--png") {

@@ -1,20 +1,13 @@
 #include "ScoreService.h"
 
-#include <sqlite3.h>
-
 #include <charconv>
-#include <ctime>
-#include <stdexcept>
 #include <vector>
 
 #include "online/ScoreCodec.h"
 
 namespace {
 
-// Tokens that are never used are dropped after their lifetime; this caps the
-// memory a flood of version requests can take meanwhile.
-constexpr std::size_t kMaxTokens = 10000;
-// The longest submission the game writes is under 100 characters.
+// The longest submission the game writes is under 120 characters.
 constexpr std::size_t kMaxCodeLetters = 400;
 constexpr int kPageRows = 100;
 
@@ -88,62 +81,22 @@ std::string EscapeHtml(std::string_view text) {
     return escaped;
 }
 
+// Names of only blanks are kept as sent; the page shows them this way.
+std::string ShownName(const std::string& name) {
+    return name.find_first_not_of(' ') == std::string::npos ? "Anonymous" : name;
+}
+
 std::string_view FieldValue(std::string_view field, std::string_view key) {
     return field.substr(key.size());
 }
 
 } // namespace
 
-ScoreService::ScoreService(const std::string& databasePath, std::chrono::seconds tokenLifetime)
-    : tokenLifetime_(tokenLifetime), random_(std::random_device{}()) {
-    if (sqlite3_open(databasePath.c_str(), &database_) != SQLITE_OK) {
-        const std::string reason = database_ ? sqlite3_errmsg(database_) : "out of memory";
-        sqlite3_close(database_);
-        throw std::runtime_error("cannot open " + databasePath + ": " + reason);
-    }
-    try {
-        sqlite3_busy_timeout(database_, 2000);
-        Execute("CREATE TABLE IF NOT EXISTS scores ("
-                "id INTEGER PRIMARY KEY, name TEXT NOT NULL, country TEXT NOT NULL, "
-                "score INTEGER NOT NULL, submitted INTEGER NOT NULL)");
-        insert_ =
-            Prepare("INSERT INTO scores (name, country, score, submitted) VALUES (?1, ?2, ?3, ?4)");
-        best_ =
-            Prepare("SELECT name, country, score FROM scores ORDER BY score DESC, id ASC LIMIT ?1");
-    } catch (...) {
-        sqlite3_finalize(insert_);
-        sqlite3_close(database_);
-        throw;
-    }
-}
+ScoreService::ScoreService(StorePool& pool, TokenSigner signer)
+    : pool_(pool), signer_(std::move(signer)) {}
 
-ScoreService::~ScoreService() {
-    sqlite3_finalize(insert_);
-    sqlite3_finalize(best_);
-    sqlite3_close(database_);
-}
-
-void ScoreService::Execute(const char* sql) {
-    char* message = nullptr;
-    if (sqlite3_exec(database_, sql, nullptr, nullptr, &message) != SQLITE_OK) {
-        const std::string reason = message ? message : "unknown error";
-        sqlite3_free(message);
-        throw std::runtime_error("database: " + reason);
-    }
-}
-
-sqlite3_stmt* ScoreService::Prepare(const char* sql) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(database_, sql, -1, &statement, nullptr) != SQLITE_OK) {
-        throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(database_));
-    }
-    return statement;
-}
-
-std::string ScoreService::Handle(std::string_view query, bool& html) {
-    html = false;
+ScoreService::Kind ScoreService::Classify(std::string_view query) {
     bool version = false, submission = false, show = false, brinehold = false;
-    std::string_view code;
     for (const std::string_view pair : Split(query, '&')) {
         if (pair == "version") {
             version = true;
@@ -153,55 +106,45 @@ std::string ScoreService::Handle(std::string_view query, bool& html) {
             show = true;
         } else if (pair == "prg=Brinehold") {
             brinehold = true;
-        } else if (pair.starts_with("inf=")) {
-            code = pair.substr(4);
         }
     }
     if (!brinehold) {
-        return "ERROR|unknown program";
+        return Kind::OtherProgram;
     }
-    if (version) {
-        return VersionAnswer();
+    return version      ? Kind::Version
+           : submission ? Kind::Submission
+           : show       ? Kind::Page
+                        : Kind::Unknown;
+}
+
+ScoreService::Answer ScoreService::Handle(std::string_view query, std::int64_t now) {
+    switch (Classify(query)) {
+    case Kind::Version:
+        return {200, VersionAnswer(now)};
+    case Kind::Submission: {
+        std::string_view code;
+        for (const std::string_view pair : Split(query, '&')) {
+            if (pair.starts_with("inf=")) {
+                code = pair.substr(4);
+            }
+        }
+        return {200, Submit(code, now)};
     }
-    if (submission) {
-        return Submit(code);
-    }
-    if (show) {
-        html = true;
+    case Kind::Page:
         return ScorePage();
+    case Kind::Unknown:
+        break;
+    case Kind::OtherProgram:
+        return {200, "ERROR|unknown program"};
     }
-    return "ERROR|unknown request";
+    return {200, "ERROR|unknown request"};
 }
 
-std::string ScoreService::VersionAnswer() {
-    static constexpr std::string_view kLetters =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::lock_guard lock(mutex_);
-    const Clock::time_point now = Clock::now();
-    std::erase_if(tokens_, [now](const auto& entry) { return entry.second <= now; });
-    if (tokens_.size() >= kMaxTokens) {
-        return "ERROR|busy";
-    }
-    std::string token;
-    std::uniform_int_distribution<std::size_t> pick(0, kLetters.size() - 1);
-    for (int i = 0; i < 16; ++i) {
-        token += kLetters[pick(random_)];
-    }
-    tokens_[token] = now + tokenLifetime_;
-    return "OK|1.0|Brinehold|0|" + token + "|";
+std::string ScoreService::VersionAnswer(std::int64_t now) const {
+    return "OK|1.0|Brinehold|0|" + signer_.Issue(now) + "|";
 }
 
-bool ScoreService::TakeToken(const std::string& token) {
-    const auto found = tokens_.find(token);
-    if (found == tokens_.end()) {
-        return false;
-    }
-    const bool live = found->second > Clock::now();
-    tokens_.erase(found); // one use only, live or not
-    return live;
-}
-
-std::string ScoreService::Submit(std::string_view code) {
+std::string ScoreService::Submit(std::string_view code, std::int64_t now) {
     if (code.empty() || code.size() > kMaxCodeLetters || code.size() % 8 != 0) {
         return "ERROR|bad encoding";
     }
@@ -240,49 +183,45 @@ std::string ScoreService::Submit(std::string_view code) {
     if (!ValidField(country)) {
         return "ERROR|bad country";
     }
-
-    std::lock_guard lock(mutex_);
-    if (!TakeToken(std::string(FieldValue(fields[4], "p=")))) {
+    // Bad, forged, expired and replayed tokens get the same answer.
+    const auto token = signer_.Check(FieldValue(fields[4], "p="), now);
+    if (!token) {
         return "ERROR|bad token";
     }
-    const std::string nameUtf8 = FieldToUtf8(name);
-    const std::string countryUtf8 = FieldToUtf8(country);
-    sqlite3_reset(insert_);
-    sqlite3_bind_text(insert_, 1, nameUtf8.data(), static_cast<int>(nameUtf8.size()),
-                      SQLITE_TRANSIENT);
-    sqlite3_bind_text(insert_, 2, countryUtf8.data(), static_cast<int>(countryUtf8.size()),
-                      SQLITE_TRANSIENT);
-    sqlite3_bind_int(insert_, 3, static_cast<int>(score));
-    sqlite3_bind_int64(insert_, 4, static_cast<sqlite3_int64>(std::time(nullptr)));
-    const int result = sqlite3_step(insert_);
-    sqlite3_reset(insert_);
-    if (result != SQLITE_DONE) {
-        return "ERROR|storage failed";
+    const StoredScore row{FieldToUtf8(name), FieldToUtf8(country), static_cast<int>(score)};
+    try {
+        StorePool::Lease store = pool_.Borrow();
+        switch (store->Store(row, token->id, token->expires, now)) {
+        case StoreOutcome::Stored:
+            return "OK";
+        case StoreOutcome::TokenUsed:
+            return "ERROR|bad token";
+        case StoreOutcome::Failed:
+            break;
+        }
+    } catch (const StoreError&) {
     }
-    return "OK";
+    return "ERROR|storage failed";
 }
 
-std::string ScoreService::ScorePage() {
+ScoreService::Answer ScoreService::ScorePage() {
     std::string rows;
-    {
-        std::lock_guard lock(mutex_);
-        sqlite3_reset(best_);
-        sqlite3_bind_int(best_, 1, kPageRows);
+    try {
+        StorePool::Lease store = pool_.Borrow();
         int rank = 0;
-        while (sqlite3_step(best_) == SQLITE_ROW) {
-            auto column = [this](int index) {
-                const unsigned char* text = sqlite3_column_text(best_, index);
-                return std::string(text ? reinterpret_cast<const char*>(text) : "");
-            };
-            rows += "<tr><td>" + std::to_string(++rank) + "</td><td>" + EscapeHtml(column(0)) +
-                    "</td><td>" + EscapeHtml(column(1)) + "</td><td>" +
-                    std::to_string(sqlite3_column_int(best_, 2)) + "</td></tr>\n";
+        for (const StoredScore& entry : store->Best(kPageRows)) {
+            rows += "<tr><td>" + std::to_string(++rank) + "</td><td>" +
+                    EscapeHtml(ShownName(entry.name)) + "</td><td>" + EscapeHtml(entry.country) +
+                    "</td><td>" + std::to_string(entry.score) + "</td></tr>\n";
         }
-        sqlite3_reset(best_);
+    } catch (const StoreError&) {
+        return {503, "ERROR|storage failed"};
     }
-    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Brinehold: best "
-           "scores</title></head>\n"
-           "<body><h1>Brinehold: best scores</h1>\n<table>\n"
-           "<tr><th>#</th><th>Name</th><th>Country</th><th>Score</th></tr>\n" +
-           rows + "</table></body></html>\n";
+    return {200,
+            "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Brinehold: best "
+            "scores</title></head>\n"
+            "<body><h1>Brinehold: best scores</h1>\n<table>\n"
+            "<tr><th>#</th><th>Name</th><th>Country</th><th>Score</th></tr>\n" +
+                rows + "</table></body></html>\n",
+            true};
 }

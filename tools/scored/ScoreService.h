@@ -1,50 +1,42 @@
-// The score server's rules, apart from HTTP: one-time tokens handed out by
-// the version request, decoding and checking a submission, storing it in
-// SQLite, and the public page of the best scores.
+// The score server's rules, apart from HTTP: signed one-time tokens handed
+// out by the version request, decoding and checking a submission, storing
+// it, and the public page of the best scores.
 #pragma once
 
-#include <chrono>
-#include <map>
-#include <mutex>
-#include <random>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-struct sqlite3;
-struct sqlite3_stmt;
+#include "ScoreStore.h"
+#include "TokenSigner.h"
 
 class ScoreService {
 public:
-    using Clock = std::chrono::steady_clock;
+    enum class Kind { Version, Submission, Page, Unknown, OtherProgram };
 
-    // Opens (or creates) the database; throws std::runtime_error with the
-    // reason when it cannot.
-    ScoreService(const std::string& databasePath, std::chrono::seconds tokenLifetime);
-    ~ScoreService();
-    ScoreService(const ScoreService&) = delete;
-    ScoreService& operator=(const ScoreService&) = delete;
+    struct Answer {
+        int status = 200;
+        std::string body;
+        bool html = false;
+    };
 
-    // The answer to a request whose raw query (after the "?") is `query`;
-    // sets `html` when the answer is the public page.
-    std::string Handle(std::string_view query, bool& html);
+    // `pool` must outlive the service.
+    ScoreService(StorePool& pool, TokenSigner signer);
+
+    // What a request with the raw query `query` (after the "?") asks for.
+    static Kind Classify(std::string_view query);
+
+    // The answer to such a request at `now` (Unix seconds).
+    Answer Handle(std::string_view query, std::int64_t now);
 
     // "OK|1.0|Brinehold|0|TOKEN|": the fifth field is the echo value.
-    std::string VersionAnswer();
-    // "OK" when the encoded submission was valid and is stored, otherwise
-    // "ERROR|" and the reason.
-    std::string Submit(std::string_view code);
-    std::string ScorePage();
+    std::string VersionAnswer(std::int64_t now) const;
+    // "OK" once the valid submission is stored for good, otherwise "ERROR|"
+    // and the reason.
+    std::string Submit(std::string_view code, std::int64_t now);
+    Answer ScorePage();
 
 private:
-    void Execute(const char* sql);
-    sqlite3_stmt* Prepare(const char* sql);
-    bool TakeToken(const std::string& token);
-
-    std::mutex mutex_;
-    sqlite3* database_ = nullptr;
-    sqlite3_stmt* insert_ = nullptr;
-    sqlite3_stmt* best_ = nullptr;
-    std::chrono::seconds tokenLifetime_;
-    std::map<std::string, Clock::time_point> tokens_; // token -> expiry
-    std::mt19937_64 random_;
+    StorePool& pool_;
+    TokenSigner signer_;
 };

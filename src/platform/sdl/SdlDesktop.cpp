@@ -18,7 +18,7 @@ extern char** environ;
 namespace platform {
 namespace {
 
-constexpr const char* kTitle = "Ostrovia";
+constexpr const char* kTitle = "Brinehold";
 
 class SdlDesktop final : public IDesktop {
 public:

@@ -1,0 +1,22 @@
+// The few facts about the machine that decide where the game's data and its
+// settings are: environment variables, the executable's folder, and plain
+// file operations on the settings folder.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The variable's value; empty when it is unset.
+std::string GetEnvironment(const char* name);
+// The absolute folder of the running executable (symlinks resolved); empty
+// when the system cannot tell.
+std::string ExecutableFolder();
+std::string WorkingFolder();
+bool PathExists(const std::string& path);
+// Creates `path` and any missing parents, each new one open to its owner only.
+bool MakePrivateFolder(const std::string& path, std::string& error);
+// Copies the file `from` to `to`; `from` is left as it was.
+bool CopyFile(const std::string& from, const std::string& to, std::string& error);
+
+} // namespace platform
