@@ -6,7 +6,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <system_error>
 #include <utility>
+
+#include "platform/FilePath.h"
 
 std::string TShortString10::Text() const {
     return std::string(Chars.data(), std::min<std::size_t>(Length, Chars.size()));
@@ -186,7 +189,7 @@ bool WriteConfigFile(const std::string& path, const TConfigRecord& record, std::
     // A link is followed: its target is the file to replace, and the temporary
     // file goes beside the target so that the rename stays atomic.
     std::error_code ec;
-    fs::path target = path;
+    fs::path target = platform::PathFromUtf8(path);
     if (fs::is_symlink(fs::symlink_status(target, ec))) {
         target = fs::weakly_canonical(target, ec);
         if (ec) {
@@ -199,11 +202,11 @@ bool WriteConfigFile(const std::string& path, const TConfigRecord& record, std::
     const fs::file_status status = fs::status(target, ec);
     const bool exists = !ec && fs::exists(status);
     if (exists && (status.permissions() & fs::perms::owner_write) == fs::perms::none) {
-        error = target.string() + ": " + std::strerror(EACCES);
+        error = platform::Utf8FromPath(target) + ": " + std::strerror(EACCES);
         return false;
     }
 
-    const std::string temporary = target.string() + ".tmp";
+    const std::string temporary = platform::Utf8FromPath(target) + ".tmp";
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (file == nullptr) {
         error = temporary + ": " + std::strerror(errno);
@@ -219,15 +222,18 @@ bool WriteConfigFile(const std::string& path, const TConfigRecord& record, std::
         return false;
     }
     if (exists) {
-        fs::permissions(temporary, status.permissions(), ec);
+        fs::permissions(platform::PathFromUtf8(temporary), status.permissions(), ec);
         if (ec) {
             error = temporary + ": " + ec.message();
             std::remove(temporary.c_str());
             return false;
         }
     }
-    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-        error = target.string() + ": " + std::strerror(errno);
+    // std::rename does not replace an existing file on Windows; this does,
+    // on every system.
+    fs::rename(platform::PathFromUtf8(temporary), target, ec);
+    if (ec) {
+        error = platform::Utf8FromPath(target) + ": " + ec.message();
         std::remove(temporary.c_str());
         return false;
     }

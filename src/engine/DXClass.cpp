@@ -141,6 +141,15 @@ void TDXTimer::DoIdle() {
     if (elapsed < static_cast<std::uint32_t>(interval_)) {
         return;
     }
+    Fire(t);
+}
+
+void TDXTimer::FireNow() {
+    Fire(application_.Clock().NowMs());
+}
+
+void TDXTimer::Fire(std::uint32_t t) {
+    const std::uint32_t elapsed = t - oldTime_;
     const std::uint32_t lag = elapsed / static_cast<std::uint32_t>(divisor_);
     // The remainder is dropped, not carried to the next tick.
     oldTime_ = t;

@@ -100,6 +100,9 @@ public:
 
     // The idle handler: fires OnTimer once if Interval has passed.
     void DoIdle();
+    // Fires OnTimer now, with the lag count DoIdle would give (at least 1):
+    // for a loop that takes its beat from the display's vertical blank.
+    void FireNow();
     // Clock time at which DoIdle will next fire.
     std::uint32_t NextDueMs() const { return oldTime_ + static_cast<std::uint32_t>(interval_); }
 
@@ -109,6 +112,7 @@ private:
     void Resume();
     void Suspend();
     void AppActivation(bool active);
+    void Fire(std::uint32_t now);
 
     TApplication& application_;
     bool loading_ = true;

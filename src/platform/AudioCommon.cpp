@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 
 namespace platform::audio {
@@ -21,6 +22,9 @@ constexpr std::uint8_t kSubtypeTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0
                                            0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 // Songs kept besides the one playing.
 constexpr std::size_t kSongsKept = 4;
+// The songs only ever play from the start: working out every sub-song's
+// length at load would cost a quarter of a second before the first frame.
+const std::map<std::string, std::string> kLoadSettings{{"load.skip_subsongs_init", "1"}};
 
 std::uint16_t Read16(std::span<const std::uint8_t> bytes, std::size_t at) {
     return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
@@ -155,7 +159,7 @@ std::uint32_t SongLibrary::Load(const std::string& path) {
     std::unique_ptr<openmpt::module> player;
     try {
         std::ostringstream log; // libopenmpt's chatter is not ours to print
-        player = std::make_unique<openmpt::module>(bytes, log);
+        player = std::make_unique<openmpt::module>(bytes, log, kLoadSettings);
     } catch (const std::exception&) {
         return 0;
     }
@@ -184,7 +188,7 @@ std::unique_ptr<openmpt::module> SongLibrary::StartPlayer(std::uint32_t song) {
     }
     try {
         std::ostringstream log;
-        auto player = std::make_unique<openmpt::module>(it->second.bytes, log);
+        auto player = std::make_unique<openmpt::module>(it->second.bytes, log, kLoadSettings);
         player->set_repeat_count(-1);
         return player;
     } catch (const std::exception&) {

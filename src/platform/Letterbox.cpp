@@ -23,6 +23,23 @@ Rect LetterboxRect(int outW, int outH, int picW, int picH) {
     return r;
 }
 
+Placement PlacePicture(int outW, int outH, int picW, int picH) {
+    Placement placement;
+    placement.box = LetterboxRect(outW, outH, picW, picH);
+    if (placement.box.w <= 0) {
+        return placement;
+    }
+    const int scale = std::min(outW / picW, outH / picH);
+    if (scale >= 1 && std::int64_t{scale} * picH * 10 >= std::int64_t{placement.box.h} * 9) {
+        placement.scale = scale;
+        placement.box.w = picW * scale;
+        placement.box.h = picH * scale;
+        placement.box.x = (outW - placement.box.w) / 2;
+        placement.box.y = (outH - placement.box.h) / 2;
+    }
+    return placement;
+}
+
 bool OutputToPicture(const Rect& box, int picW, int picH, int outX, int outY, int& x, int& y) {
     if (box.w <= 0 || box.h <= 0) {
         x = std::clamp(outX, 0, std::max(picW - 1, 0));

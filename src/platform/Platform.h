@@ -103,10 +103,21 @@ public:
     virtual bool Open(const std::string& title, int width, int height, std::string& error) = 0;
     // Windowed: single border, centred, back at the placement cached before
     // full screen. Full screen: the desktop's mode, the picture scaled with
-    // its aspect kept and black bars; the display mode is never changed.
+    // its aspect kept and black bars (see PlacePicture); the display mode is
+    // never changed, and the window covers the screen even where no window
+    // manager runs.
     virtual void SetFullscreen(bool fullscreen) = 0;
-    // Shows one 800 x 600 frame. Never waits for a vertical blank.
+    // Shows one 800 x 600 frame. Waits for the vertical blank only while
+    // VBlankRate() is above 0.
     virtual void Present(PixelView frame) = 0;
+    // The display's refresh rate in Hz while presents wait for its vertical
+    // blank; 0 when they do not, or when the rate is unknown.
+    virtual double VBlankRate() { return 0; }
+    // Shows the last frame for one more refresh: returns at the next
+    // vertical blank (at once while VBlankRate() is 0).
+    virtual void WaitVBlank() {}
+    // Vertical blanks waited for so far by Present and WaitVBlank.
+    virtual std::uint64_t VBlankCount() { return 0; }
     // Moves all pending events into `out` (appends).
     virtual void PollEvents(std::vector<Event>& out) = 0;
     // Waits at most `timeoutMs` for an event (the frame loop's sleep while no
@@ -144,9 +155,13 @@ private:
     std::uint32_t now_;
 };
 
+// Whether presents wait for the vertical blank: `Auto` where an accelerated
+// renderer offers it, `On` also on a renderer that draws on the processor.
+enum class VSyncMode { Auto, On, Off };
+
 // Factories. The SDL objects start only the SDL subsystems they need, when
 // they need them; the headless ones never touch a display.
-std::unique_ptr<IVideo> CreateSdlVideo();
+std::unique_ptr<IVideo> CreateSdlVideo(VSyncMode vsync = VSyncMode::Auto);
 std::unique_ptr<IVideo> CreateHeadlessVideo();
 std::unique_ptr<IClock> CreateSystemClock();
 std::unique_ptr<VirtualClock> CreateVirtualClock();

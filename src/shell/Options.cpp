@@ -104,6 +104,13 @@ TRunOptions ParseOptions(const std::vector<std::string>& args) {
                 return fail(name + " needs TICK:FILE, got '" + value + "'");
             }
             (name == "--screenshot" ? options.screenshots : options.stateDumps).push_back(timed);
+        } else if (name == "--vsync") {
+            if (!needValue() || (value != "on" && value != "off" && value != "auto")) {
+                return fail("--vsync needs on, off or auto, got '" + value + "'");
+            }
+            options.vsync = value == "on"    ? platform::VSyncMode::On
+                            : value == "off" ? platform::VSyncMode::Off
+                                             : platform::VSyncMode::Auto;
         } else if (name == "--score-server") {
             if (!needValue() || !ValidServer(value)) {
                 return fail("--score-server needs HOST[:PORT], got '" + value + "'");
@@ -143,6 +150,10 @@ Brinehold, an underwater arcade game. Without options it starts the game.
   --log FILE               write one line per side effect as it happens
   --score-server HOST[:PORT]
                            the online score server of this run
+  --vsync on|off|auto      wait for the screen's vertical blank before each
+                           frame: auto (the default) where the graphics card
+                           offers it, on also with OpenGL drawn by the
+                           processor, off never
 
 Script lines (one event each; '#' starts a comment line):
   T key down K | T key up K      K: a virtual-key code of two or more digits,

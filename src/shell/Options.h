@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Platform.h"
+
 struct TTimedFile {
     std::uint32_t Tick = 0;
     std::string Path;
@@ -28,6 +30,7 @@ struct TRunOptions {
     std::vector<TTimedFile> stateDumps;
     std::string log;
     std::string scoreServer; // HOST[:PORT]
+    platform::VSyncMode vsync = platform::VSyncMode::Auto;
 };
 
 TRunOptions ParseOptions(const std::vector<std::string>& args); // without argv[0]

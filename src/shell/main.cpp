@@ -15,8 +15,10 @@
 #include <vector>
 
 #include "assets/Paths.h"
+#include "engine/FramePacer.h"
 #include "online/ScoreServer.h"
 #include "platform/Audio.h"
+#include "platform/FilePath.h"
 #include "platform/Folders.h"
 #include "platform/Image.h"
 #include "platform/KeyCodes.h"
@@ -57,6 +59,9 @@ public:
     }
     void SetFullscreen(bool fullscreen) override { inner_->SetFullscreen(fullscreen); }
     void Present(platform::PixelView frame) override { inner_->Present(frame); }
+    double VBlankRate() override { return inner_->VBlankRate(); }
+    void WaitVBlank() override { inner_->WaitVBlank(); }
+    std::uint64_t VBlankCount() override { return inner_->VBlankCount(); }
     void PollEvents(std::vector<platform::Event>& out) override { inner_->PollEvents(out); }
     bool WaitEvent(int timeoutMs) override { return inner_->WaitEvent(timeoutMs); }
     void Minimize() override { inner_->Minimize(); }
@@ -435,7 +440,7 @@ int Run(const TRunOptions& options, const TGameLocations& locations) {
     } else {
         systemClock = platform::CreateSystemClock();
         clock = systemClock.get();
-        video = std::make_unique<ScriptedVideo>(platform::CreateSdlVideo());
+        video = std::make_unique<ScriptedVideo>(platform::CreateSdlVideo(options.vsync));
         video->ownFocus = recorder.IsOpen() || script.recording;
         video->ownJoystick = script.recording;
         if (recorder.IsOpen()) {
@@ -730,6 +735,7 @@ private:
             return false;
         };
         std::vector<platform::Event> events;
+        FramePacer pacer(p_.application, p_.video, p_.clock);
         while (!p_.form.Closed()) {
             if (catchUp()) {
                 return true;
@@ -756,7 +762,7 @@ private:
                 break;
             }
             firedLag_ = 0;
-            p_.application.RunIdle();
+            pacer.RunTick();
             if (firedLag_ > 0) {
                 if (p_.recorder != nullptr) {
                     p_.recorder->TimerFired(tick_, firedLag_);
@@ -765,11 +771,7 @@ private:
                     return true;
                 }
             }
-            if (const auto due = p_.application.NextIdleDueMs()) {
-                p_.clock.SleepUntilMs(*due);
-            } else {
-                p_.video.WaitEvent(TickMs);
-            }
+            pacer.WaitForNext();
         }
         return false;
     }
@@ -808,7 +810,7 @@ int main(int argc, char** argv) {
     }
     if (!options.workdir.empty()) {
         std::error_code error;
-        std::filesystem::current_path(options.workdir, error);
+        std::filesystem::current_path(platform::PathFromUtf8(options.workdir), error);
         if (error) {
             std::cerr << "brinehold: cannot change to " << options.workdir << ": "
                       << error.message() << '\n';

@@ -36,8 +36,39 @@ extern char** environ;
 
 namespace e2e {
 
+// The game folder under test: this build's, or the one BRINEHOLD_E2E_GAME_DIR
+// names, such as a Windows build's, whose programs run through the command
+// prefix BRINEHOLD_E2E_PREFIX (for example "wine"). The same tests drive both.
+inline std::filesystem::path GameDir() {
+    const char* dir = std::getenv("BRINEHOLD_E2E_GAME_DIR");
+    return dir != nullptr && *dir != '\0' ? dir : BRINEHOLD_GAME_DIR;
+}
+
+// A program of a game folder: NAME, or NAME.exe in a Windows build.
+inline std::string ProgramPath(const std::string& name,
+                               const std::filesystem::path& gameDir = GameDir()) {
+    const auto plain = gameDir / name;
+    auto windows = plain;
+    windows += ".exe";
+    return std::filesystem::exists(windows) ? windows.string() : plain.string();
+}
+
 inline std::string GameBinary() {
-    return std::string(BRINEHOLD_GAME_DIR) + "/brinehold";
+    return ProgramPath("brinehold");
+}
+
+// The words of BRINEHOLD_E2E_PREFIX, put before every Windows program.
+inline std::vector<std::string> CommandPrefix(const std::string& program) {
+    std::vector<std::string> words;
+    const char* prefix = std::getenv("BRINEHOLD_E2E_PREFIX");
+    if (prefix == nullptr || !program.ends_with(".exe")) {
+        return words;
+    }
+    std::istringstream in(prefix);
+    for (std::string word; in >> word;) {
+        words.push_back(word);
+    }
+    return words;
 }
 
 struct RunResult {
@@ -66,13 +97,16 @@ inline RunResult RunProcess(const std::vector<std::string>& args,
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     posix_spawn_file_actions_addchdir_np(&actions, workdir.c_str());
+    std::vector<std::string> command = CommandPrefix(args.at(0));
+    command.insert(command.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (const auto& a : args) {
+    for (const auto& a : command) {
         argv.push_back(const_cast<char*>(a.c_str()));
     }
     argv.push_back(nullptr);
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    // A prefix such as "wine" is found on the PATH.
+    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         throw std::runtime_error("cannot start " + args[0]);
@@ -103,16 +137,16 @@ inline RunResult RunProcess(const std::vector<std::string>& args,
 // One temporary working directory and the runs of the game in it.
 class GameRun {
 public:
-    GameRun() {
+    // `gameDir`: the game folder whose program and data run (the one under test).
+    explicit GameRun(std::filesystem::path gameDir = GameDir()) : game_(std::move(gameDir)) {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "brinehold-e2e-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) {
             throw std::runtime_error("cannot make a temporary directory");
         }
         dir_ = pattern;
-        const std::filesystem::path game(BRINEHOLD_GAME_DIR);
         for (const char* sub : {"data", "sound"}) {
-            std::filesystem::create_directory_symlink(game / sub, dir_ / sub);
+            std::filesystem::create_directory_symlink(game_ / sub, dir_ / sub);
         }
     }
     ~GameRun() {
@@ -151,9 +185,16 @@ public:
     // Runs `brinehold --headless --workdir DIR --seed 1 --ticks N --log log.txt`
     // with the script, dumps and screenshots asked for, then `extra`.
     RunResult Run(int ticks, const std::vector<std::string>& extra = {}, int timeoutSeconds = 60) {
-        std::vector<std::string> args = {
-            GameBinary(), "--headless", "--workdir",           dir_.string(), "--seed",
-            "1",          "--ticks",    std::to_string(ticks), "--log",       PathOf("log.txt")};
+        std::vector<std::string> args = {ProgramPath("brinehold", game_),
+                                         "--headless",
+                                         "--workdir",
+                                         dir_.string(),
+                                         "--seed",
+                                         "1",
+                                         "--ticks",
+                                         std::to_string(ticks),
+                                         "--log",
+                                         PathOf("log.txt")};
         if (!script_.empty()) {
             WriteFile("script.txt", script_);
             args.insert(args.end(), {"--script", PathOf("script.txt")});
@@ -169,7 +210,7 @@ public:
     }
     // Runs the binary with exactly `args` (without the program name) in DIR.
     RunResult RunRaw(const std::vector<std::string>& args, int timeoutSeconds = 60) const {
-        std::vector<std::string> all = {GameBinary()};
+        std::vector<std::string> all = {ProgramPath("brinehold", game_)};
         all.insert(all.end(), args.begin(), args.end());
         return RunProcess(all, dir_, timeoutSeconds);
     }
@@ -208,6 +249,7 @@ public:
     }
 
 private:
+    std::filesystem::path game_;
     std::filesystem::path dir_;
     std::string script_;
     std::vector<int> dumps_;

@@ -15,7 +15,7 @@
 
 namespace {
 
-const std::string kFetch = std::string(BRINEHOLD_GAME_DIR) + "/brinehold-fetch";
+const std::string kFetch = e2e::ProgramPath("brinehold-fetch");
 
 // The score server stops by itself after this long at the latest.
 constexpr int kServerSeconds = 120;

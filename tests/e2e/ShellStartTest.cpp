@@ -25,11 +25,13 @@ std::pair<int, int> PngSize(const std::string& bytes) {
 
 TEST(ShellStart, HeadlessRunWritesScreenshotStateAndLog) {
     GameRun run;
-    // The command line of a bug report, with absolute output paths.
-    const auto result =
-        run.RunRaw({"--headless", "--ticks", "100", "--screenshot", "100:" + run.PathOf("f.png"),
-                    "--dump-state", "100:" + run.PathOf("s.json"), "--log", run.PathOf("l.txt")},
-                   30);
+    // The command line of a bug report, with absolute output paths. The settings folder is
+    // the run's own, so the first start's save is logged whatever ran before.
+    const auto result = e2e::RunProcess(
+        {"/usr/bin/env", "XDG_CONFIG_HOME=" + run.PathOf("config"), e2e::GameBinary(), "--headless",
+         "--ticks", "100", "--screenshot", "100:" + run.PathOf("f.png"), "--dump-state",
+         "100:" + run.PathOf("s.json"), "--log", run.PathOf("l.txt")},
+        run.Dir(), 30);
     ASSERT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(PngSize(run.ReadFile("f.png")), std::make_pair(800, 600));

@@ -205,7 +205,7 @@ std::string Press(int tick, const std::string& key) {
 
 TEST(SoundDisk, TheMixOfAMenuAndAGameHoldsTheTunesAndTheEffects) {
     GameRun run;
-    const std::string archive = std::string(BRINEHOLD_GAME_DIR) + "/brinehold-archive";
+    const std::string archive = e2e::ProgramPath("brinehold-archive");
     const auto extracted =
         e2e::RunProcess({archive, "extract", "sound/gamesound.dxw", "effects"}, run.Dir());
     ASSERT_EQ(extracted.exitCode, 0) << extracted.err;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/Letterbox.h"
 
 namespace platform {
@@ -24,6 +26,36 @@ TEST(Letterbox, FitsWithTheAspectKept) {
         EXPECT_EQ(r.y, c.expected.y) << c.outW << "x" << c.outH;
         EXPECT_EQ(r.w, c.expected.w) << c.outW << "x" << c.outH;
         EXPECT_EQ(r.h, c.expected.h) << c.outW << "x" << c.outH;
+    }
+}
+
+TEST(Letterbox, WholeMultiplesWhereTheyFillNinetyPercent) {
+    struct Case {
+        int outW, outH;
+        Rect box;
+        int scale;
+    };
+    const Case cases[] = {
+        {800, 600, {0, 0, 800, 600}, 1},
+        {1024, 768, {0, 0, 1024, 768}, 0}, // 78 %
+        {1600, 1200, {0, 0, 1600, 1200}, 2},
+        {1680, 1260, {40, 30, 1600, 1200}, 2},
+        {1920, 1080, {240, 0, 1440, 1080}, 0}, // 1 x fills 56 %: filtered
+        {1280, 1024, {0, 32, 1280, 960}, 0},
+        {2560, 1440, {320, 0, 1920, 1440}, 0},
+        {2560, 1920, {80, 60, 2400, 1800}, 3}, // 94 %
+        {3200, 2400, {0, 0, 3200, 2400}, 4},
+        {799, 600, {0, 0, 799, 599}, 0},
+        {0, 0, {0, 0, 0, 0}, 0},
+    };
+    for (const auto& c : cases) {
+        const Placement p = PlacePicture(c.outW, c.outH, 800, 600);
+        const std::string at = std::to_string(c.outW) + "x" + std::to_string(c.outH);
+        EXPECT_EQ(p.scale, c.scale) << at;
+        EXPECT_EQ(p.box.x, c.box.x) << at;
+        EXPECT_EQ(p.box.y, c.box.y) << at;
+        EXPECT_EQ(p.box.w, c.box.w) << at;
+        EXPECT_EQ(p.box.h, c.box.h) << at;
     }
 }
 

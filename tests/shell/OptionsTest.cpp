@@ -35,6 +35,14 @@ TEST(Options, EveryOption) {
     EXPECT_EQ(o.screenshots[1].Path, "b:c.png");
     EXPECT_EQ(o.scoreServer, "localhost:8080");
     EXPECT_FALSE(o.ticks.has_value());
+    EXPECT_EQ(o.vsync, platform::VSyncMode::Auto);
+}
+
+TEST(Options, VSync) {
+    EXPECT_EQ(ParseOptions({"--vsync", "on"}).vsync, platform::VSyncMode::On);
+    EXPECT_EQ(ParseOptions({"--vsync=off"}).vsync, platform::VSyncMode::Off);
+    EXPECT_EQ(ParseOptions({"--vsync", "off", "--vsync", "auto"}).vsync, platform::VSyncMode::Auto);
+    EXPECT_NE(HelpText().find("--vsync on|off|auto"), std::string::npos);
 }
 
 TEST(Options, HelpAndVersion) {
@@ -68,6 +76,9 @@ TEST(Options, MalformedValuesAreErrors) {
         {"--score-server", "host:port"},
         {"--score-server", ""},
         {"--headless=yes"},
+        {"--vsync"},
+        {"--vsync", "yes"},
+        {"--vsync=ON"},
     };
     for (const auto& args : cases) {
         const auto o = ParseOptions(args);

@@ -1,24 +1,30 @@
 // The game window over SDL2: presentation, event translation, the pointer and
 // the first joystick.
 //
-// Presenting: in a window at 1 : 1 the window surface is the cheapest path
-// (one copy and a shared-memory put on X11). SDL would by default back that
-// surface with its render API, which without a GPU means software OpenGL at
-// more than a core, so the texture framebuffer is switched off. Full screen
-// scales the picture: through a renderer where the GPU does the work, else
-// with SDL's software stretch into the window surface.
+// Presenting: where an accelerated renderer offers vsync, every frame goes
+// through it (a streaming texture, scaled on the GPU), in the window and in
+// full screen, and each present waits for the vertical blank. Otherwise, in
+// a window at 1 : 1 the window surface is the cheapest path (one copy and a
+// shared-memory put on X11). SDL would by default back that surface with its
+// render API, which without a GPU means software OpenGL at more than a core,
+// so the texture framebuffer is switched off. Full screen without vsync
+// scales through a renderer where the GPU does the work, else with our own
+// scalers straight into the window surface.
 #include <SDL.h>
 
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <string>
 
 #include "platform/Letterbox.h"
 #include "platform/Platform.h"
+#include "platform/Scaler.h"
 #include "platform/TextCodec.h"
 #include "platform/sdl/KeyMap.h"
 #include "platform/sdl/SdlSubsystem.h"
+#include "platform/sdl/WindowManager.h"
 
 namespace platform {
 namespace {
@@ -59,8 +65,28 @@ bool IsSoftwareGl(SDL_Renderer* renderer) {
            ContainsNoCase(gl, "swrast") || ContainsNoCase(gl, "software");
 }
 
+// False where no graphics card can be behind OpenGL: on Linux a GPU driver
+// needs a device node, and without one a renderer would be llvmpipe. Loading
+// Mesa only to find that out costs a tenth of a second before the first frame.
+bool MayHaveGpu() {
+#if defined(__linux__)
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("renderD", 0) == 0 || name.rfind("card", 0) == 0) {
+            return true;
+        }
+    }
+    return std::filesystem::exists("/dev/nvidia0", error) ||
+           std::filesystem::exists("/dev/nvidiactl", error);
+#else
+    return true;
+#endif
+}
+
 class SdlVideo final : public IVideo {
 public:
+    explicit SdlVideo(VSyncMode vsync) : vsyncMode_(vsync) {}
     ~SdlVideo() override { Close(); }
 
     bool Open(const std::string& title, int width, int height, std::string& error) override {
@@ -77,18 +103,27 @@ public:
         }
         width_ = std::max(width, 1);
         height_ = std::max(height, 1);
-        window_ = SDL_CreateWindow(utf8Title.c_str(), SDL_WINDOWPOS_CENTERED,
-                                   SDL_WINDOWPOS_CENTERED, width_, height_, SDL_WINDOW_SHOWN);
-        if (window_ == nullptr) {
-            error = std::string("cannot open the window: ") + SDL_GetError();
-            video_.Release();
-            return false;
-        }
         const char* driver = SDL_GetCurrentVideoDriver();
         const std::string driverName = driver ? driver : "";
         // Drivers without a window system never report a focus: such a
         // window counts as always active.
         windowless_ = driverName == "dummy" || driverName == "offscreen";
+        // A window that may get a renderer is made for OpenGL from the start
+        // and shown once it has one: SDL would otherwise re-create it.
+        const bool tryVSync = !windowless_ && (vsyncMode_ == VSyncMode::On ||
+                                               (vsyncMode_ == VSyncMode::Auto && MayHaveGpu()));
+        window_ =
+            SDL_CreateWindow(utf8Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                             width_, height_, tryVSync ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
+        if (window_ == nullptr) {
+            error = std::string("cannot open the window: ") + SDL_GetError();
+            video_.Release();
+            return false;
+        }
+        if (tryVSync) {
+            CreateVSyncRenderer();
+            SDL_ShowWindow(window_);
+        }
         std::string ignored;
         if (joystick_.Start(SDL_INIT_GAMECONTROLLER, ignored)) {
             OpenFirstJoystick();
@@ -100,14 +135,29 @@ public:
         if (window_ == nullptr || fullscreen == fullscreen_) {
             return;
         }
+        clearedSurface_ = nullptr;
         if (fullscreen) {
             SDL_GetWindowPosition(window_, &savedX_, &savedY_);
             placementSaved_ = true;
             SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
             fullscreen_ = true;
-            CreateHardwareRenderer();
+            // Without a window manager nobody carries the request out: the
+            // window would keep its size while SDL draws for the screen's.
+            coveredByHand_ = !windowless_ && LacksWindowManager(window_);
+            if (coveredByHand_) {
+                SDL_Rect bounds;
+                if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window_), 0),
+                                         &bounds) == 0) {
+                    CoverBounds(window_, bounds);
+                }
+            }
+            if (!vsync_) {
+                CreateHardwareRenderer();
+            }
         } else {
-            DestroyRenderer();
+            if (!vsync_) {
+                DestroyRenderer();
+            }
             SDL_SetWindowFullscreen(window_, 0);
             fullscreen_ = false;
             if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) != 0) {
@@ -121,7 +171,7 @@ public:
             // while the frame is not back, would err the same way. So the
             // place is checked when the window manager has moved the window.
             leftFullscreenAt_ = SDL_GetTicks();
-            if (placementSaved_ && windowless_) {
+            if (placementSaved_ && (windowless_ || coveredByHand_)) {
                 SDL_SetWindowPosition(window_, savedX_, savedY_);
                 placementSaved_ = false;
             }
@@ -142,6 +192,26 @@ public:
             PresentToSurface(frame);
         }
     }
+
+    double VBlankRate() override {
+        if (!vsync_ || renderer_ == nullptr) {
+            return 0;
+        }
+        SDL_DisplayMode mode;
+        if (SDL_GetCurrentDisplayMode(std::max(SDL_GetWindowDisplayIndex(window_), 0), &mode) !=
+            0) {
+            return 0;
+        }
+        return mode.refresh_rate;
+    }
+
+    void WaitVBlank() override {
+        if (vsync_ && renderer_ != nullptr) {
+            RenderTexture();
+        }
+    }
+
+    std::uint64_t VBlankCount() override { return vblanks_; }
 
     void PollEvents(std::vector<Event>& out) override {
         if (window_ == nullptr) {
@@ -221,6 +291,7 @@ private:
         CloseJoystick();
         joystick_.Release();
         DestroyRenderer();
+        vsync_ = false;
         if (window_ != nullptr) {
             SDL_DestroyWindow(window_);
             window_ = nullptr;
@@ -239,7 +310,35 @@ private:
         if (window_ != nullptr) {
             SDL_GetWindowSize(window_, &w, &h);
         }
-        return LetterboxRect(w, h, width_, height_);
+        return PlacePicture(w, h, width_, height_).box;
+    }
+
+    // The renderer every frame goes through while presents wait for the
+    // vertical blank. `Auto` takes only one the GPU draws for.
+    void CreateVSyncRenderer() {
+        const bool driverForced = SDL_GetHint(SDL_HINT_RENDER_DRIVER) != nullptr;
+        renderer_ =
+            SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+        if (renderer_ == nullptr) {
+            softwareOnly_ = true;
+            return;
+        }
+        SDL_RendererInfo info;
+        const bool waits = SDL_GetRendererInfo(renderer_, &info) == 0 &&
+                           (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+        const bool slow = vsyncMode_ == VSyncMode::Auto && !driverForced && IsSoftwareGl(renderer_);
+        if (!waits || slow || !CreateTexture()) {
+            DestroyRenderer();
+            softwareOnly_ = slow;
+            return;
+        }
+        vsync_ = true;
+    }
+
+    bool CreateTexture() {
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                     width_, height_);
+        return texture_ != nullptr;
     }
 
     void CreateHardwareRenderer() {
@@ -247,6 +346,10 @@ private:
             return;
         }
         const bool driverForced = SDL_GetHint(SDL_HINT_RENDER_DRIVER) != nullptr;
+        if (!driverForced && !MayHaveGpu()) {
+            softwareOnly_ = true;
+            return;
+        }
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
         if (renderer_ == nullptr) {
             softwareOnly_ = true;
@@ -258,14 +361,10 @@ private:
             softwareOnly_ = true;
             return;
         }
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                     width_, height_);
-        if (texture_ == nullptr) {
+        if (!CreateTexture()) {
             DestroyRenderer();
             softwareOnly_ = true;
-            return;
         }
-        SDL_SetTextureScaleMode(texture_, SDL_ScaleModeLinear);
     }
 
     void DestroyRenderer() {
@@ -291,12 +390,31 @@ private:
         int w = 0;
         int h = 0;
         SDL_GetRendererOutputSize(renderer_, &w, &h);
-        const Rect box = LetterboxRect(w, h, width_, height_);
-        const SDL_Rect dst{box.x, box.y, box.w, box.h};
+        const Placement placement = PlacePicture(w, h, width_, height_);
+        const SDL_Rect dst{placement.box.x, placement.box.y, placement.box.w, placement.box.h};
+        SDL_SetTextureScaleMode(texture_,
+                                placement.scale > 0 ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
         SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
         SDL_RenderPresent(renderer_);
+        if (vsync_) {
+            CountVBlank();
+        }
+    }
+
+    // A present counts as a vertical blank only if it waited for one: some
+    // drivers ignore the swap interval, and the pacer then falls back to
+    // its clock instead of presenting as fast as it can.
+    void CountVBlank() {
+        const Uint64 now = SDL_GetPerformanceCounter();
+        const double rate = VBlankRate() > 0 ? VBlankRate() : 60.0;
+        const auto leastGap =
+            static_cast<Uint64>(static_cast<double>(SDL_GetPerformanceFrequency()) / (4 * rate));
+        if (now - lastVBlank_ >= leastGap) {
+            ++vblanks_;
+            lastVBlank_ = now;
+        }
     }
 
     void PresentToSurface(PixelView frame) {
@@ -305,8 +423,13 @@ private:
             return;
         }
         const int srcPitch = frame.pitch * static_cast<int>(sizeof(std::uint32_t));
+        const Uint32 format = surface->format->format;
+        const bool sameLayout =
+            format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
         if (surface->w == frame.width && surface->h == frame.height) {
             CopyToSurface(frame, surface, srcPitch);
+        } else if (sameLayout && surface->pitch % 4 == 0) {
+            ScaleToSurface(frame, surface);
         } else {
             SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
                 frame.pixels, frame.width, frame.height, 32, srcPitch, SDL_PIXELFORMAT_RGB888);
@@ -320,6 +443,34 @@ private:
             SDL_FreeSurface(source);
         }
         SDL_UpdateWindowSurface(window_);
+    }
+
+    // Full screen on the processor: the bars are cleared once per surface,
+    // then only the picture's box is written each frame.
+    void ScaleToSurface(PixelView frame, SDL_Surface* surface) {
+        if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) {
+            return;
+        }
+        if (clearedSurface_ != surface || clearedWidth_ != surface->w ||
+            clearedHeight_ != surface->h) {
+            SDL_FillRect(surface, nullptr, 0);
+            clearedSurface_ = surface;
+            clearedWidth_ = surface->w;
+            clearedHeight_ = surface->h;
+        }
+        const Placement placement = PlacePicture(surface->w, surface->h, frame.width, frame.height);
+        const int pitch = surface->pitch / 4;
+        PixelView target{static_cast<std::uint32_t*>(surface->pixels) +
+                             static_cast<std::ptrdiff_t>(placement.box.y) * pitch + placement.box.x,
+                         placement.box.w, placement.box.h, pitch};
+        if (placement.scale > 0) {
+            ScaleWhole(frame, target, placement.scale);
+        } else {
+            scaler_.Scale(frame, target);
+        }
+        if (SDL_MUSTLOCK(surface)) {
+            SDL_UnlockSurface(surface);
+        }
     }
 
     static void CopyToSurface(PixelView frame, SDL_Surface* surface, int srcPitch) {
@@ -505,6 +656,9 @@ private:
         case SDL_WINDOWEVENT_EXPOSED:
             Refresh();
             return;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            clearedSurface_ = nullptr;
+            return;
         case SDL_WINDOWEVENT_MOVED:
             if (placementSaved_ && !fullscreen_) {
                 placementSaved_ = false;
@@ -621,6 +775,15 @@ private:
         }
     }
 
+    VSyncMode vsyncMode_;
+    bool vsync_ = false; // the renderer waits for the vertical blank
+    std::uint64_t vblanks_ = 0;
+    Uint64 lastVBlank_ = 0;      // performance counter at the last blank counted
+    bool coveredByHand_ = false; // full screen placed without a window manager
+    AreaScaler scaler_;
+    const SDL_Surface* clearedSurface_ = nullptr; // whose bars are black
+    int clearedWidth_ = 0;
+    int clearedHeight_ = 0;
     SdlSubsystem video_;
     SdlSubsystem joystick_;
     SDL_Window* window_ = nullptr;
@@ -644,8 +807,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<IVideo> CreateSdlVideo() {
-    return std::make_unique<SdlVideo>();
+std::unique_ptr<IVideo> CreateSdlVideo(VSyncMode vsync) {
+    return std::make_unique<SdlVideo>(vsync);
 }
 
 } // namespace platform

@@ -1,0 +1,308 @@
+#include "platform/Scaler.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define BRINEHOLD_SCALER_SSE2 1
+#endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define BRINEHOLD_SCALER_AVX2 1
+#endif
+
+namespace platform {
+namespace {
+
+// a * (256 - w) + b * w, per 8-bit channel, w in 0..256.
+inline std::uint32_t Mix(std::uint32_t a, std::uint32_t b, std::uint32_t w) {
+    const std::uint32_t v = 256 - w;
+    const std::uint32_t rb = (((a & 0xFF00FF) * v + (b & 0xFF00FF) * w) >> 8) & 0xFF00FF;
+    const std::uint32_t g = (((a & 0xFF00) * v + (b & 0xFF00) * w) >> 8) & 0xFF00;
+    return rb | g;
+}
+
+#if BRINEHOLD_SCALER_SSE2
+// a * (256 - w) + b * w >> 8 for the 16-bit channels of two pixels.
+inline __m128i MixWide(__m128i a, __m128i b, __m128i v, __m128i w) {
+    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(a, v), _mm_mullo_epi16(b, w)), 8);
+}
+#endif
+
+// Two rows mixed with one weight.
+void MixRows(const std::uint32_t* __restrict a, const std::uint32_t* __restrict b,
+             std::uint32_t* __restrict out, int count, std::uint32_t w) {
+    int i = 0;
+#if BRINEHOLD_SCALER_SSE2
+    {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i wv = _mm_set1_epi16(static_cast<short>(w));
+        const __m128i vv = _mm_set1_epi16(static_cast<short>(256 - w));
+        // The destination is not read again here: streaming stores keep it
+        // from pushing the source rows out of the cache.
+        const bool aligned = (reinterpret_cast<std::uintptr_t>(out) & 15) == 0;
+        for (; i + 4 <= count; i += 4) {
+            const __m128i pa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+            const __m128i pb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+            const __m128i low =
+                MixWide(_mm_unpacklo_epi8(pa, zero), _mm_unpacklo_epi8(pb, zero), vv, wv);
+            const __m128i high =
+                MixWide(_mm_unpackhi_epi8(pa, zero), _mm_unpackhi_epi8(pb, zero), vv, wv);
+            const __m128i mixed = _mm_packus_epi16(low, high);
+            if (aligned) {
+                _mm_stream_si128(reinterpret_cast<__m128i*>(out + i), mixed);
+            } else {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), mixed);
+            }
+        }
+    }
+#endif
+    const std::uint64_t v = 256 - w;
+    constexpr std::uint64_t kMask = 0x00FF00FF00FF00FFull;
+    for (; i + 2 <= count; i += 2) {
+        std::uint64_t pa;
+        std::uint64_t pb;
+        std::memcpy(&pa, a + i, sizeof pa);
+        std::memcpy(&pb, b + i, sizeof pb);
+        const std::uint64_t low = (((pa & kMask) * v + (pb & kMask) * w) >> 8) & kMask;
+        const std::uint64_t high = ((((pa >> 8) & kMask) * v + ((pb >> 8) & kMask) * w)) & ~kMask;
+        const std::uint64_t mixed = low | high;
+        std::memcpy(out + i, &mixed, sizeof mixed);
+    }
+    for (; i < count; ++i) {
+        out[i] = Mix(a[i], b[i], w);
+    }
+}
+
+// A row copy that streams past the cache where it can, like MixRows.
+void CopyRow(std::uint32_t* __restrict out, const std::uint32_t* __restrict in, int count) {
+    int i = 0;
+#if BRINEHOLD_SCALER_SSE2
+    if ((reinterpret_cast<std::uintptr_t>(out) & 15) == 0) {
+        for (; i + 4 <= count; i += 4) {
+            _mm_stream_si128(reinterpret_cast<__m128i*>(out + i),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
+        }
+    }
+#endif
+    std::memcpy(out + i, in + i, static_cast<std::size_t>(count - i) * sizeof(std::uint32_t));
+}
+
+void EndStreaming() {
+#if BRINEHOLD_SCALER_SSE2
+    _mm_sfence();
+#endif
+}
+
+#if BRINEHOLD_SCALER_AVX2
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2") != 0;
+    return has;
+}
+
+__attribute__((target("avx2"))) inline __m256i MixAvx2(__m256i a, __m256i b, __m256i v, __m256i w) {
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(a, v), _mm256_mullo_epi16(b, w)),
+                             8);
+}
+
+// Eight destination pixels at a time: their source pixels lie within eight
+// neighbours, loaded once and picked out with a permute.
+__attribute__((target("avx2"))) void WidenGroups(const std::uint32_t* source, std::uint32_t* row,
+                                                 const AreaScaler::Group* groups, int count) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i full = _mm256_set1_epi16(256);
+    for (int g = 0; g < count; ++g, row += 8) {
+        const AreaScaler::Group& group = groups[g];
+        const __m256i pixels =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + group.base));
+        const __m256i a = _mm256_permutevar8x32_epi32(
+            pixels, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.first)));
+        const __m256i b = _mm256_permutevar8x32_epi32(
+            pixels, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.next)));
+        const __m256i wLow = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.weights));
+        const __m256i wHigh =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.weights + 16));
+        const __m256i low = MixAvx2(_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi8(b, zero),
+                                    _mm256_sub_epi16(full, wLow), wLow);
+        const __m256i high = MixAvx2(_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi8(b, zero),
+                                     _mm256_sub_epi16(full, wHigh), wHigh);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(row), _mm256_packus_epi16(low, high));
+    }
+}
+#endif
+
+std::uint32_t* Row(PixelView view, int y) {
+    return view.pixels + static_cast<std::ptrdiff_t>(y) * view.pitch;
+}
+
+} // namespace
+
+void ScaleWhole(PixelView source, PixelView destination, int scale) {
+    if (scale < 1 || source.pixels == nullptr || destination.pixels == nullptr) {
+        return;
+    }
+    const int width = std::min(source.width, destination.width / scale);
+    const int height = std::min(source.height, destination.height / scale);
+    const auto rowBytes = static_cast<std::size_t>(width) * scale * sizeof(std::uint32_t);
+    for (int y = 0; y < height; ++y) {
+        const std::uint32_t* in = Row(source, y);
+        std::uint32_t* first = Row(destination, y * scale);
+        if (scale == 1) {
+            std::memcpy(first, in, rowBytes);
+            continue;
+        }
+        std::uint32_t* out = first;
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t pixel = in[x];
+            for (int k = 0; k < scale; ++k) {
+                *out++ = pixel;
+            }
+        }
+        for (int k = 1; k < scale; ++k) {
+            std::memcpy(Row(destination, y * scale + k), first, rowBytes);
+        }
+    }
+}
+
+void AreaScaler::Prepare(int sourceWidth, int sourceHeight, int width, int height) {
+    if (sourceWidth == sourceWidth_ && sourceHeight == sourceHeight_ && width == width_ &&
+        height == height_) {
+        return;
+    }
+    sourceWidth_ = sourceWidth;
+    sourceHeight_ = sourceHeight;
+    width_ = width;
+    height_ = height;
+    // Destination pixel i covers source [i * n / m, (i + 1) * n / m); counted
+    // in 1 / m of a source pixel so that the tables are exact.
+    auto taps = [](int n, int m) {
+        std::vector<Tap> table(static_cast<std::size_t>(m));
+        for (int i = 0; i < m; ++i) {
+            const std::int64_t left = std::int64_t{i} * n;
+            const std::int64_t right = left + n;
+            const std::int64_t first = left / m;
+            const std::int64_t seam = (first + 1) * m;
+            Tap tap{static_cast<int>(first), static_cast<int>(first), 0};
+            if (right > seam && first + 1 < n) {
+                // Upscaling: a destination pixel spans at most one seam.
+                tap.next = tap.index + 1;
+                tap.weight = static_cast<std::uint32_t>(
+                    std::min<std::int64_t>((right - seam) * 256 / n, 256));
+            }
+            table[static_cast<std::size_t>(i)] = tap;
+        }
+        return table;
+    };
+    columns_ = taps(sourceWidth, width);
+    // Each column's weight once per channel, as the vector mix reads them.
+    weights_.clear();
+    for (const Tap& tap : columns_) {
+        weights_.insert(weights_.end(), 4, static_cast<std::uint16_t>(tap.weight));
+    }
+    // Groups of eight columns whose source pixels lie within eight
+    // neighbours, from the left as far as that holds.
+    groups_.clear();
+    for (int x = 0; x + 8 <= width; x += 8) {
+        Group group{};
+        group.base = columns_[static_cast<std::size_t>(x)].index;
+        bool fits = group.base + 8 <= sourceWidth;
+        for (int k = 0; k < 8 && fits; ++k) {
+            const Tap& tap = columns_[static_cast<std::size_t>(x + k)];
+            group.first[k] = tap.index - group.base;
+            group.next[k] = tap.next - group.base;
+            fits = group.first[k] >= 0 && group.next[k] < 8;
+            // The vector unpacks mix pixels 0, 1, 4, 5 in the low half and
+            // 2, 3, 6, 7 in the high half.
+            const int half = (k & 2) != 0 ? 16 : 0;
+            const int slot = half + (k & 4) * 2 + (k & 1) * 4;
+            for (int c = 0; c < 4; ++c) {
+                group.weights[slot + c] = static_cast<std::uint16_t>(tap.weight);
+            }
+        }
+        if (!fits) {
+            break;
+        }
+        groups_.push_back(group);
+    }
+    rows_ = taps(sourceHeight, height);
+    upper_.assign(static_cast<std::size_t>(width), 0);
+    lower_.assign(static_cast<std::size_t>(width), 0);
+    upperRow_ = -1;
+    lowerRow_ = -1;
+}
+
+void AreaScaler::WidenRow(const std::uint32_t* source, std::uint32_t* row) const {
+    const Tap* tap = columns_.data();
+    int x = 0;
+#if BRINEHOLD_SCALER_AVX2
+    if (HasAvx2() && !groups_.empty()) {
+        WidenGroups(source, row, groups_.data(), static_cast<int>(groups_.size()));
+        x = static_cast<int>(groups_.size()) * 8;
+        tap += x;
+    }
+#endif
+#if BRINEHOLD_SCALER_SSE2
+    // Four pixels at a time: their two source pixels gathered, then mixed
+    // with each pixel's own weight.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi16(256);
+    for (; x + 4 <= width_; x += 4, tap += 4) {
+        const __m128i a = _mm_setr_epi32(
+            static_cast<int>(source[tap[0].index]), static_cast<int>(source[tap[1].index]),
+            static_cast<int>(source[tap[2].index]), static_cast<int>(source[tap[3].index]));
+        const __m128i b = _mm_setr_epi32(
+            static_cast<int>(source[tap[0].next]), static_cast<int>(source[tap[1].next]),
+            static_cast<int>(source[tap[2].next]), static_cast<int>(source[tap[3].next]));
+        const auto* weights = reinterpret_cast<const __m128i*>(weights_.data() + x * 4);
+        const __m128i wLow = _mm_loadu_si128(weights);
+        const __m128i wHigh = _mm_loadu_si128(weights + 1);
+        const __m128i low = MixWide(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero),
+                                    _mm_sub_epi16(full, wLow), wLow);
+        const __m128i high = MixWide(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero),
+                                     _mm_sub_epi16(full, wHigh), wHigh);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), _mm_packus_epi16(low, high));
+    }
+#endif
+    for (; x < width_; ++x, ++tap) {
+        const std::uint32_t a = source[tap->index];
+        row[x] = tap->weight == 0 ? a : Mix(a, source[tap->index + 1], tap->weight);
+    }
+}
+
+void AreaScaler::Scale(PixelView source, PixelView destination) {
+    if (source.pixels == nullptr || destination.pixels == nullptr || source.width <= 0 ||
+        source.height <= 0 || destination.width <= 0 || destination.height <= 0) {
+        return;
+    }
+    Prepare(source.width, source.height, destination.width, destination.height);
+    // The widened rows are rebuilt every frame (the picture changes).
+    upperRow_ = -1;
+    lowerRow_ = -1;
+    for (int y = 0; y < height_; ++y) {
+        const Tap tap = rows_[static_cast<std::size_t>(y)];
+        std::uint32_t* out = Row(destination, y);
+        if (tap.index != upperRow_) {
+            if (tap.index == lowerRow_) {
+                std::swap(upper_, lower_);
+                std::swap(upperRow_, lowerRow_);
+            } else {
+                WidenRow(Row(source, tap.index), upper_.data());
+                upperRow_ = tap.index;
+            }
+        }
+        if (tap.weight == 0) {
+            CopyRow(out, upper_.data(), width_);
+            continue;
+        }
+        if (lowerRow_ != tap.index + 1) {
+            WidenRow(Row(source, tap.index + 1), lower_.data());
+            lowerRow_ = tap.index + 1;
+        }
+        MixRows(upper_.data(), lower_.data(), out, width_, tap.weight);
+    }
+    EndStreaming();
+}
+
+} // namespace platform

@@ -1,0 +1,71 @@
+// Kept apart from the rest of the SDL code: Xlib's headers define macros
+// (None, Bool, Status) that collide with ordinary names.
+#include "platform/sdl/WindowManager.h"
+
+#include <SDL_syswm.h>
+
+namespace platform {
+
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(BRINEHOLD_HAVE_X11)
+
+namespace {
+
+bool X11Window(SDL_Window* window, Display*& display, Window& xwindow) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window == nullptr || SDL_GetWindowWMInfo(window, &info) != SDL_TRUE ||
+        info.subsystem != SDL_SYSWM_X11) {
+        return false;
+    }
+    display = info.info.x11.display;
+    xwindow = info.info.x11.window;
+    return display != nullptr;
+}
+
+} // namespace
+
+bool LacksWindowManager(SDL_Window* window) {
+    Display* display = nullptr;
+    Window xwindow = 0;
+    if (!X11Window(window, display, xwindow)) {
+        return false;
+    }
+    // A compliant window manager names its own window on the root window.
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long left = 0;
+    unsigned char* data = nullptr;
+    const int status = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                          XA_WINDOW, &type, &format, &count, &left, &data);
+    const bool present = status == Success && type == XA_WINDOW && format == 32 && count == 1;
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return !present;
+}
+
+void CoverBounds(SDL_Window* window, const SDL_Rect& bounds) {
+    Display* display = nullptr;
+    Window xwindow = 0;
+    if (!X11Window(window, display, xwindow)) {
+        return;
+    }
+    XMoveResizeWindow(display, xwindow, bounds.x, bounds.y, static_cast<unsigned>(bounds.w),
+                      static_cast<unsigned>(bounds.h));
+    XRaiseWindow(display, xwindow);
+    XSync(display, False);
+}
+
+#else
+
+bool LacksWindowManager(SDL_Window*) {
+    return false;
+}
+
+void CoverBounds(SDL_Window*, const SDL_Rect&) {}
+
+#endif
+
+} // namespace platform

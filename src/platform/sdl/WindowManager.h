@@ -1,0 +1,17 @@
+// What SDL does not say about the desktop: whether a window manager runs.
+#pragma once
+
+#include <SDL.h>
+
+namespace platform {
+
+// True when the window's desktop has no window manager that would carry out
+// a full-screen request (a bare X server, a kiosk session). False when one
+// runs or the platform cannot tell.
+bool LacksWindowManager(SDL_Window* window);
+
+// Moves and sizes the window itself to cover `bounds`, on top; for a desktop
+// without a window manager, where nobody else would.
+void CoverBounds(SDL_Window* window, const SDL_Rect& bounds);
+
+} // namespace platform
