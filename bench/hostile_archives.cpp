@@ -42,12 +42,12 @@ std::vector<std::uint8_t> ClaimingDib(std::uint32_t width, std::uint32_t height)
 }
 
 std::vector<std::uint8_t> ClaimingArchive(int items, std::uint32_t width, std::uint32_t height) {
-    std::vector<ImageItemSpec> specs(static_cast<std::size_t>(items));
-    for (ImageItemSpec& spec : specs) {
-        spec.Name = "bomb";
-        spec.DibData = ClaimingDib(width, height);
+    std::vector<ImageItemSpec> bombs(static_cast<std::size_t>(items));
+    for (ImageItemSpec& bomb : bombs) {
+        bomb.Name = "bomb";
+        bomb.DibData = ClaimingDib(width, height);
     }
-    return ImageArchiveBytes(specs);
+    return ImageArchiveBytes(bombs);
 }
 
 double Megabytes(std::uint64_t bytes) {
