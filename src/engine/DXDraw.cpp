@@ -221,6 +221,8 @@ void TDXDraw::Flip() {
         return;
     }
     video_->Present(surface_->View());
+    // The next frame is composed where the window shows it, when it can be.
+    surface_->UseMemory(video_->FrameBuffer(surface_->Width(), surface_->Height()));
 }
 
 void TDXDraw::LoseSurfaces() {

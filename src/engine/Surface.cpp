@@ -154,19 +154,41 @@ void TDirectDrawSurface::SetSize(int width, int height) {
         width_ = height_ = 0;
     }
     pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0);
+    data_ = pixels_.data();
     fillPending_ = false;
+    runs_.reset();
+}
+
+void TDirectDrawSurface::UseMemory(platform::PixelView memory) {
+    const bool lend = memory.pixels != nullptr && memory.width == width_ &&
+                      memory.height == height_ && memory.pitch == width_;
+    std::uint32_t* next = lend ? memory.pixels : pixels_.data();
+    if (next == data_) {
+        return;
+    }
+    const bool ownBefore = data_ == pixels_.data();
+    if (ownBefore) {
+        // The picture moves along, so a later read or present sees no change.
+        ResolveFill();
+        std::memcpy(next, data_, pixels_.size() * sizeof(std::uint32_t));
+        data_ = next;
+    } else {
+        // The memory lent before may be gone already: never read it.
+        data_ = next;
+        Fill(0);
+    }
     runs_.reset();
 }
 
 std::uint32_t* TDirectDrawSurface::Pixels() {
     ResolveFill();
     runs_.reset();
-    return pixels_.data();
+    return data_;
 }
 
 const std::uint32_t* TDirectDrawSurface::Pixels() const {
     ResolveFill();
-    return pixels_.data();
+    return data_;
 }
 
 platform::PixelView TDirectDrawSurface::View() {
@@ -178,8 +200,8 @@ std::uint32_t TDirectDrawSurface::Pixel(int x, int y) const {
         return 0;
     }
     ResolveFill();
-    return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-                   static_cast<std::size_t>(x)];
+    return data_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                 static_cast<std::size_t>(x)];
 }
 
 void TDirectDrawSurface::SetPixel(int x, int y, std::uint32_t pixel) {
@@ -212,7 +234,7 @@ void TDirectDrawSurface::ResolveFill() const {
     for (int y = 0; y < height_; ++y) {
         const int from = coveredTo_[static_cast<std::size_t>(y)];
         if (from < width_) {
-            std::uint32_t* row = pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
+            std::uint32_t* row = data_ + static_cast<std::ptrdiff_t>(y) * width_;
             if (pixel == 0) {
                 std::memset(row + from, 0, static_cast<std::size_t>(width_ - from) * 4);
             } else {
@@ -231,7 +253,7 @@ void TDirectDrawSurface::CoverRow(int y, int left, int right, bool opaque) {
     // opaque span, or everything up to the right end of a keyed one.
     const int fillTo = opaque ? left : right;
     if (fillTo > covered) {
-        std::uint32_t* row = pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
+        std::uint32_t* row = data_ + static_cast<std::ptrdiff_t>(y) * width_;
         FillPixels(row + covered, fillTo - covered, fillPixel_);
         covered = fillTo;
     }
@@ -269,7 +291,7 @@ void TDirectDrawSurface::PrepareKeyedRuns() const {
     runs->rowStart.reserve(static_cast<std::size_t>(height_) + 1);
     for (int y = 0; y < height_; ++y) {
         runs->rowStart.push_back(static_cast<std::uint32_t>(runs->spans.size()));
-        const std::uint32_t* row = pixels_.data() + static_cast<std::ptrdiff_t>(y) * width_;
+        const std::uint32_t* row = data_ + static_cast<std::ptrdiff_t>(y) * width_;
         int x = 0;
         while (x < width_) {
             while (x < width_ && row[x] == key_) {
@@ -366,11 +388,10 @@ void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectD
 
     const int rows = src.Height();
     const int columns = src.Width();
-    std::uint32_t* target =
-        pixels_.data() + static_cast<std::ptrdiff_t>(dest.Top) * width_ + dest.Left;
+    std::uint32_t* target = data_ + static_cast<std::ptrdiff_t>(dest.Top) * width_ + dest.Left;
     runs_.reset();
     const std::uint32_t* source =
-        Source->pixels_.data() + static_cast<std::ptrdiff_t>(src.Top) * Source->width_ + src.Left;
+        Source->data_ + static_cast<std::ptrdiff_t>(src.Top) * Source->width_ + src.Left;
     const std::ptrdiff_t sourcePitch = Source->width_;
     const std::ptrdiff_t targetPitch = width_;
 

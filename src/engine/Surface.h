@@ -114,6 +114,14 @@ public:
     const std::uint32_t* Pixels() const;
     platform::PixelView View();
     std::uint32_t Pixel(int x, int y) const; // 0 outside
+
+    // Draws from now on into `memory` owned by someone else (the window's
+    // own pixels, say), or back into the surface's own pixels when `memory`
+    // is empty or not of this size with pitch == Width(). Coming from its own
+    // pixels the picture is copied along; coming from lent memory, which may
+    // be gone by now, it is never read and the surface reads as filled with
+    // 0. The lender keeps the memory alive until it is replaced here.
+    void UseMemory(platform::PixelView memory);
     void SetPixel(int x, int y, std::uint32_t pixel);
 
     // Fills the whole surface with a surface pixel value (0x00RRGGBB). The
@@ -155,6 +163,7 @@ private:
     int height_ = 0;
     // Mutable for the deferred fill, which reads as already done.
     mutable std::vector<std::uint32_t> pixels_;
+    std::uint32_t* data_ = nullptr; // pixels_ or lent memory (UseMemory)
     mutable bool fillPending_ = false;
     std::uint32_t fillPixel_ = 0;
     int pendingRows_ = 0; // rows not yet final

@@ -110,6 +110,12 @@ public:
     // Shows one 800 x 600 frame. Waits for the vertical blank only while
     // VBlankRate() is above 0.
     virtual void Present(PixelView frame) = 0;
+    // Memory the next frames may be composed in, so that Present need not
+    // copy them: the window's own pixels where they have the frame's size
+    // and layout (pitch == width), else an empty view. Offered only after a
+    // first frame was presented. The memory stays valid until the next
+    // Present, SetFullscreen or the video's end; ask again after each.
+    virtual PixelView FrameBuffer(int /*width*/, int /*height*/) { return {}; }
     // The display's refresh rate in Hz while presents wait for its vertical
     // blank; 0 when they do not, or when the rate is unknown.
     virtual double VBlankRate() { return 0; }

@@ -59,6 +59,9 @@ public:
     }
     void SetFullscreen(bool fullscreen) override { inner_->SetFullscreen(fullscreen); }
     void Present(platform::PixelView frame) override { inner_->Present(frame); }
+    platform::PixelView FrameBuffer(int width, int height) override {
+        return inner_->FrameBuffer(width, height);
+    }
     double VBlankRate() override { return inner_->VBlankRate(); }
     void WaitVBlank() override { inner_->WaitVBlank(); }
     std::uint64_t VBlankCount() override { return inner_->VBlankCount(); }

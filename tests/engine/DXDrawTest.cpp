@@ -201,6 +201,33 @@ TEST(DXDraw, FlipWithoutFullScreenUsesTheBlitDriver) {
     EXPECT_EQ(video.presents, 1);
 }
 
+TEST(DXDraw, FramesAreComposedInTheMemoryTheWindowLends) {
+    FakeVideo video;
+    TDXDraw draw(&video);
+    draw.Initialize();
+    TDirectDrawSurface* back = draw.Surface();
+    back->SetPixel(5, 7, 0x123456);
+    draw.Flip(); // the first frame is copied; the window lends from then on
+    EXPECT_EQ(video.presented, back->Pixels());
+    video.window.assign(800u * 600u, 0xDEADu);
+    draw.Flip();
+    ASSERT_EQ(back->Pixels(), video.window.data());
+    EXPECT_EQ(video.window[7 * 800 + 5], 0x123456u); // the picture moved along
+    EXPECT_EQ(video.window[0], 0u);
+    back->Fill(0x00FF00);
+    back->SetPixel(1, 1, 0xABCDEF);
+    draw.Flip();
+    EXPECT_EQ(video.presented, video.window.data());
+    EXPECT_EQ(video.window[800 + 1], 0xABCDEFu);
+    EXPECT_EQ(video.window[2], 0x00FF00u);
+    // The window stops lending (a full-screen switch): the surface goes back
+    // to its own pixels, reading as black, and leaves the window's alone.
+    video.window.assign(7, 0);
+    draw.Flip();
+    EXPECT_NE(back->Pixels(), video.window.data());
+    EXPECT_EQ(back->Pixel(1, 1), 0u);
+}
+
 TEST(DXDraw, FullScreenPresentsOnlyWhileActive) {
     FakeVideo video;
     TDXDraw draw(&video);

@@ -14,7 +14,17 @@ class FakeVideo : public platform::IVideo {
 public:
     bool Open(const std::string&, int, int, std::string&) override { return true; }
     void SetFullscreen(bool fullscreen) override { modes.push_back(fullscreen); }
-    void Present(platform::PixelView) override { ++presents; }
+    void Present(platform::PixelView frame) override {
+        ++presents;
+        presented = frame.pixels;
+    }
+    // Lends `window` when it is set to the frame's size.
+    platform::PixelView FrameBuffer(int width, int height) override {
+        if (window.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+            return {};
+        }
+        return platform::PixelView{window.data(), width, height, width};
+    }
     void PollEvents(std::vector<platform::Event>&) override {}
     bool WaitEvent(int) override { return false; }
     void Minimize() override {}
@@ -25,6 +35,8 @@ public:
 
     std::vector<bool> modes; // every SetFullscreen
     int presents = 0;
+    const std::uint32_t* presented = nullptr; // the last frame's pixels
+    std::vector<std::uint32_t> window;
     bool active = true;
     platform::JoystickState joystick;
 };

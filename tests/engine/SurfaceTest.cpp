@@ -141,6 +141,48 @@ TEST(SurfaceDraw, DeferredFillReadsAsDoneWhateverIsDrawnOverIt) {
     }
 }
 
+TEST(SurfaceDraw, LentMemoryTakesThePictureAlongAndIsNeverReadOnceGiven) {
+    TDirectDrawSurface opaque(50, 20);
+    FillSource(opaque, false);
+    TDirectDrawSurface surface(60, 40);
+    surface.Fill(0x0000FF); // still pending when the memory changes
+    surface.Draw(3, 4, opaque.ClientRect(), &opaque, false);
+    const auto expectedPixel = [&](int x, int y) {
+        const bool onPicture = x >= 3 && x < 53 && y >= 4 && y < 24;
+        return onPicture ? CoordinatePixel(x - 3, y - 4) : 0x0000FFu;
+    };
+
+    // Memory of another size or pitch is refused.
+    std::vector<std::uint32_t> wrong(61u * 40u, 7);
+    surface.UseMemory(platform::PixelView{wrong.data(), 60, 40, 61});
+    surface.UseMemory(platform::PixelView{wrong.data(), 61, 40, 61});
+    EXPECT_NE(surface.Pixels(), wrong.data());
+
+    std::vector<std::uint32_t> lent(60u * 40u, 7);
+    surface.UseMemory(platform::PixelView{lent.data(), 60, 40, 60});
+    ASSERT_EQ(surface.Pixels(), lent.data());
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 60; ++x) {
+            ASSERT_EQ(lent[static_cast<std::size_t>(y * 60 + x)], expectedPixel(x, y))
+                << x << ',' << y;
+        }
+    }
+    surface.Fill(0x00FF00);
+    surface.Draw(0, 0, opaque.ClientRect(), &opaque, false);
+    surface.View(); // as a present does: the deferred fill lands
+    EXPECT_EQ(lent[0], CoordinatePixel(0, 0));
+    EXPECT_EQ(lent[59], 0x00FF00u);
+
+    // Given back: the old memory may be gone, so nothing comes from it.
+    std::fill(lent.begin(), lent.end(), 9);
+    surface.UseMemory({});
+    EXPECT_NE(surface.Pixels(), lent.data());
+    EXPECT_EQ(surface.Pixel(0, 0), 0u);
+    surface.Draw(0, 0, opaque.ClientRect(), &opaque, false);
+    EXPECT_EQ(lent[0], 9u);
+    EXPECT_EQ(surface.Pixel(1, 0), CoordinatePixel(1, 0));
+}
+
 TEST(SurfaceDraw, KeyedRunsFollowChangesOfPixelsAndKey) {
     TDirectDrawSurface source(4, 1);
     for (int x = 0; x < 4; ++x) {

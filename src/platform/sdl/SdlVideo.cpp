@@ -136,6 +136,8 @@ public:
             return;
         }
         clearedSurface_ = nullptr;
+        lent_ = {};
+        surfaceMayChange_ = true;
         if (fullscreen) {
             SDL_GetWindowPosition(window_, &savedX_, &savedY_);
             placementSaved_ = true;
@@ -191,6 +193,26 @@ public:
         } else {
             PresentToSurface(frame);
         }
+        presented_ = true;
+    }
+
+    // Lends the window surface's pixels in a window at 1 : 1 without a
+    // renderer: the frame is then composed in place and presenting it is
+    // only the put to the screen.
+    PixelView FrameBuffer(int width, int height) override {
+        lent_ = {};
+        if (window_ == nullptr || renderer_ != nullptr || !presented_) {
+            return {};
+        }
+        SDL_Surface* surface = SDL_GetWindowSurface(window_);
+        if (surface == nullptr || surface->w != width || surface->h != height ||
+            surface->pitch != width * static_cast<int>(sizeof(std::uint32_t)) ||
+            SDL_MUSTLOCK(surface) || !SameLayout(surface)) {
+            return {};
+        }
+        surfaceMayChange_ = false;
+        lent_ = PixelView{static_cast<std::uint32_t*>(surface->pixels), width, height, width};
+        return lent_;
     }
 
     double VBlankRate() override {
@@ -297,6 +319,8 @@ private:
             window_ = nullptr;
         }
         held_.clear();
+        lent_ = {};
+        presented_ = false;
         focus_ = Focus::Unknown;
         fullscreen_ = false;
         placementSaved_ = false;
@@ -417,15 +441,30 @@ private:
         }
     }
 
+    static bool SameLayout(const SDL_Surface* surface) {
+        const Uint32 format = surface->format->format;
+        return format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+    }
+
     void PresentToSurface(PixelView frame) {
+        if (lent_.pixels != nullptr && frame.pixels == lent_.pixels) {
+            if (!surfaceMayChange_) {
+                SDL_UpdateWindowSurface(window_); // composed in place
+                return;
+            }
+            // The window was resized: asking for its surface frees the
+            // memory the frame lies in, so the frame is taken out first.
+            spare_.assign(frame.pixels,
+                          frame.pixels + static_cast<std::ptrdiff_t>(frame.pitch) * frame.height);
+            frame.pixels = spare_.data();
+        }
+        lent_ = {};
         SDL_Surface* surface = SDL_GetWindowSurface(window_);
         if (surface == nullptr) {
             return;
         }
         const int srcPitch = frame.pitch * static_cast<int>(sizeof(std::uint32_t));
-        const Uint32 format = surface->format->format;
-        const bool sameLayout =
-            format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+        const bool sameLayout = SameLayout(surface);
         if (surface->w == frame.width && surface->h == frame.height) {
             CopyToSurface(frame, surface, srcPitch);
         } else if (sameLayout && surface->pitch % 4 == 0) {
@@ -504,6 +543,9 @@ private:
     void Refresh() {
         if (renderer_ != nullptr) {
             RenderTexture();
+        } else if (lent_.pixels != nullptr && surfaceMayChange_) {
+            // Asking for the resized surface would free the lent memory;
+            // the next frame shows soon enough.
         } else if (SDL_GetWindowSurface(window_) != nullptr) {
             SDL_UpdateWindowSurface(window_);
         }
@@ -658,6 +700,7 @@ private:
             return;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             clearedSurface_ = nullptr;
+            surfaceMayChange_ = true;
             return;
         case SDL_WINDOWEVENT_MOVED:
             if (placementSaved_ && !fullscreen_) {
@@ -781,6 +824,10 @@ private:
     Uint64 lastVBlank_ = 0;      // performance counter at the last blank counted
     bool coveredByHand_ = false; // full screen placed without a window manager
     AreaScaler scaler_;
+    bool presented_ = false;        // a first frame was shown
+    PixelView lent_;                // the window surface's pixels, lent out
+    bool surfaceMayChange_ = false; // resized since lent: SDL makes a new surface
+    std::vector<std::uint32_t> spare_;
     const SDL_Surface* clearedSurface_ = nullptr; // whose bars are black
     int clearedWidth_ = 0;
     int clearedHeight_ = 0;
