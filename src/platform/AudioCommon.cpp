@@ -135,7 +135,24 @@ std::vector<float> DecodeSamples(const WaveFormatInfo& info, std::span<const std
     return out;
 }
 
-SongLibrary::SongLibrary() = default;
+namespace {
+
+// A player at the song's beginning, looping for ever; null if libopenmpt
+// cannot read the module.
+std::unique_ptr<openmpt::module> MakePlayer(const std::vector<std::uint8_t>& bytes) {
+    try {
+        std::ostringstream log; // libopenmpt's chatter is not ours to print
+        auto player = std::make_unique<openmpt::module>(bytes, log, kLoadSettings);
+        player->set_repeat_count(-1);
+        return player;
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+} // namespace
+
+SongLibrary::SongLibrary(bool background) : background_(background) {}
 SongLibrary::~SongLibrary() = default;
 
 std::uint32_t SongLibrary::Load(const std::string& path) {
@@ -156,19 +173,29 @@ std::uint32_t SongLibrary::Load(const std::string& path) {
     } catch (const std::exception&) {
         return 0;
     }
-    std::unique_ptr<openmpt::module> player;
-    try {
-        std::ostringstream log; // libopenmpt's chatter is not ours to print
-        player = std::make_unique<openmpt::module>(bytes, log, kLoadSettings);
-    } catch (const std::exception&) {
-        return 0;
+    auto shared = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
+    Entry entry;
+    entry.bytes = shared;
+    if (background_) {
+        // Given the whole file, the probe never asks for more.
+        if (openmpt::probe_file_header(openmpt::probe_file_header_flags_default2, shared->data(),
+                                       shared->size(), shared->size()) !=
+            openmpt::probe_file_header_result_success) {
+            return 0;
+        }
+        entry.firstPlayerLater =
+            std::async(std::launch::async, [shared] { return MakePlayer(*shared); });
+    } else {
+        entry.firstPlayer = MakePlayer(*shared);
+        if (!entry.firstPlayer) {
+            return 0;
+        }
     }
-    player->set_repeat_count(-1);
     const std::uint32_t id = nextId_++;
     if (nextId_ == 0) {
         nextId_ = 1;
     }
-    songs_[id] = Entry{std::move(bytes), std::move(player)};
+    songs_[id] = std::move(entry);
     loadOrder_.push_back(id);
     Trim();
     return id;
@@ -186,14 +213,24 @@ std::unique_ptr<openmpt::module> SongLibrary::StartPlayer(std::uint32_t song) {
     if (it->second.firstPlayer) {
         return std::move(it->second.firstPlayer);
     }
-    try {
-        std::ostringstream log;
-        auto player = std::make_unique<openmpt::module>(it->second.bytes, log, kLoadSettings);
-        player->set_repeat_count(-1);
-        return player;
-    } catch (const std::exception&) {
-        return nullptr;
+    if (it->second.firstPlayerLater.valid()) {
+        return it->second.firstPlayerLater.get();
     }
+    return MakePlayer(*it->second.bytes);
+}
+
+std::future<std::unique_ptr<openmpt::module>> SongLibrary::StartPlayerLater(std::uint32_t song) {
+    auto it = songs_.find(song);
+    if (it != songs_.end() && it->second.firstPlayerLater.valid()) {
+        return std::move(it->second.firstPlayerLater);
+    }
+    auto player = StartPlayer(song);
+    if (!player) {
+        return {};
+    }
+    std::promise<std::unique_ptr<openmpt::module>> ready;
+    ready.set_value(std::move(player));
+    return ready.get_future();
 }
 
 void SongLibrary::SetPlaying(std::uint32_t song) {

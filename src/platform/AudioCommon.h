@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <future>
 #include <memory>
 #include <optional>
 #include <span>
@@ -70,8 +71,15 @@ private:
 // every activation and never frees one.
 class SongLibrary {
 public:
-    SongLibrary();
+    // `background`: Load reads the file and checks its header only, and the
+    // song's first player is made on a worker thread, so that the caller
+    // does not wait for libopenmpt to read the whole module (about a tenth of
+    // a second). A file whose header passes but whose body cannot be read
+    // then plays silence.
+    explicit SongLibrary(bool background = false);
     ~SongLibrary();
+    SongLibrary(const SongLibrary&) = delete;
+    SongLibrary& operator=(const SongLibrary&) = delete;
 
     // Returns 0 for a missing file or one libopenmpt cannot read.
     std::uint32_t Load(const std::string& path);
@@ -79,15 +87,22 @@ public:
     // A new player of the song at its beginning, set to loop for ever, or
     // nullptr for unknown ids.
     std::unique_ptr<openmpt::module> StartPlayer(std::uint32_t song);
+    // The same as a future: still being made for the first play of a song
+    // loaded in the background, ready otherwise. Invalid where StartPlayer
+    // gives nullptr; holds nullptr if the background load failed.
+    std::future<std::unique_ptr<openmpt::module>> StartPlayerLater(std::uint32_t song);
     // Keeps `song` from being forgotten while it plays (0: none).
     void SetPlaying(std::uint32_t song);
 
 private:
     struct Entry {
-        std::vector<std::uint8_t> bytes;
+        std::shared_ptr<const std::vector<std::uint8_t>> bytes;
         std::unique_ptr<openmpt::module> firstPlayer; // made while checking the file
+        std::future<std::unique_ptr<openmpt::module>> firstPlayerLater; // or being made
     };
     void Trim();
+
+    bool background_;
 
     std::unordered_map<std::uint32_t, Entry> songs_;
     std::deque<std::uint32_t> loadOrder_;

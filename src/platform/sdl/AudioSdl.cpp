@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <mutex>
 
@@ -120,6 +121,7 @@ public:
         deviceId_ = 0;
         std::lock_guard lock(musicMutex_);
         player_.reset();
+        nextPlayer_ = {};
     }
 
     bool IsOpen() const override { return open_; }
@@ -244,8 +246,8 @@ public:
     Song LoadSong(const std::string& path) override { return songs_.Load(path); }
 
     void PlaySong(Song song) override {
-        auto player = songs_.StartPlayer(song);
-        if (!player) {
+        auto player = songs_.StartPlayerLater(song);
+        if (!player.valid()) {
             return;
         }
         playingSong_ = song;
@@ -253,11 +255,13 @@ public:
         if (!open_) {
             return;
         }
+        std::unique_ptr<openmpt::module> old;
         {
             std::lock_guard lock(musicMutex_);
-            player.swap(player_);
+            old.swap(player_);
+            std::swap(player, nextPlayer_);
         }
-        // The replaced player is freed here, outside the audio thread's lock.
+        // The replaced ones are freed here, outside the audio thread's lock.
     }
 
     void StopSong(Song song) override {
@@ -267,8 +271,10 @@ public:
         playingSong_ = 0;
         songs_.SetPlaying(0);
         std::unique_ptr<openmpt::module> old;
+        std::future<std::unique_ptr<openmpt::module>> next;
         std::lock_guard lock(musicMutex_);
         old.swap(player_);
+        std::swap(next, nextPlayer_);
     }
 
     Song PlayingSong() const override { return playingSong_; }
@@ -351,6 +357,7 @@ private:
         std::size_t done = 0;
         {
             std::lock_guard lock(audio->musicMutex_);
+            audio->TakeNextPlayer();
             if (auto& player = audio->player_) {
                 try {
                     if (channels == 2) {
@@ -367,6 +374,15 @@ private:
         }
         std::fill(out + done * static_cast<std::size_t>(channels),
                   out + frames * static_cast<std::size_t>(channels), std::int16_t{0});
+    }
+
+    // Starts the song that was still being loaded once it is ready (called
+    // by the audio thread, holding musicMutex_).
+    void TakeNextPlayer() {
+        if (nextPlayer_.valid() &&
+            nextPlayer_.wait_for(std::chrono::seconds(0)) == std::future_status::ready) {
+            player_ = nextPlayer_.get();
+        }
     }
 
     // Devices of more than two channels: the song's stereo on the front pair.
@@ -393,10 +409,11 @@ private:
     std::vector<Buffer> channelOwner_;
     std::atomic<std::uint64_t> framesMixed_{0};
 
-    audio::SongLibrary songs_;
+    audio::SongLibrary songs_{true};
     Song playingSong_ = 0;
     std::mutex musicMutex_;
-    std::unique_ptr<openmpt::module> player_; // guarded by musicMutex_
+    std::unique_ptr<openmpt::module> player_;                  // guarded by musicMutex_
+    std::future<std::unique_ptr<openmpt::module>> nextPlayer_; // the same
     std::vector<std::int16_t> scratch_;
 };
 
