@@ -162,12 +162,18 @@ std::uint32_t SongLibrary::Load(const std::string& path) {
         if (!std::filesystem::is_regular_file(path)) {
             return 0;
         }
-        std::ifstream file(path, std::ios::binary);
+        std::ifstream file(path, std::ios::binary | std::ios::ate);
         if (!file) {
             return 0;
         }
-        bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-        if (file.bad() || bytes.empty()) {
+        // In one read: a character at a time took as long as a frame.
+        const std::streamoff size = file.tellg();
+        if (size <= 0) {
+            return 0;
+        }
+        bytes.resize(static_cast<std::size_t>(size));
+        file.seekg(0);
+        if (!file.read(reinterpret_cast<char*>(bytes.data()), size)) {
             return 0;
         }
     } catch (const std::exception&) {
