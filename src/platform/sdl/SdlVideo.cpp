@@ -448,12 +448,13 @@ private:
 
     void PresentToSurface(PixelView frame) {
         if (lent_.pixels != nullptr && frame.pixels == lent_.pixels) {
-            if (!surfaceMayChange_) {
-                SDL_UpdateWindowSurface(window_); // composed in place
+            // Composed in place. SDL refuses when the window was resized
+            // before its event reached us.
+            if (!surfaceMayChange_ && SDL_UpdateWindowSurface(window_) == 0) {
                 return;
             }
-            // The window was resized: asking for its surface frees the
-            // memory the frame lies in, so the frame is taken out first.
+            // Asking for the resized window's surface frees the memory the
+            // frame lies in, so the frame is taken out first.
             spare_.assign(frame.pixels,
                           frame.pixels + static_cast<std::ptrdiff_t>(frame.pitch) * frame.height);
             frame.pixels = spare_.data();
