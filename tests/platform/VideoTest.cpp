@@ -106,6 +106,31 @@ TEST_F(VideoTest, PresentsTheFrameOneToOne) {
     EXPECT_EQ(pixel(400, 300), 0x123456u);
 }
 
+TEST_F(VideoTest, LendsTheWindowSurfaceOnlyAfterAFirstFrameAndOnlyAtOneToOne) {
+    EXPECT_EQ(video->FrameBuffer(800, 600).pixels, nullptr); // nothing shown yet
+    std::vector<std::uint32_t> frame(800 * 600, 0x123456);
+    video->Present({frame.data(), 800, 600, 800});
+    EXPECT_EQ(video->FrameBuffer(640, 480).pixels, nullptr);
+    PixelView lent = video->FrameBuffer(800, 600);
+    ASSERT_NE(lent.pixels, nullptr);
+    EXPECT_EQ(lent.pitch, 800);
+    EXPECT_EQ(lent.pixels[400 * 800 + 10], 0x123456u); // the frame shown is there
+    lent.pixels[5] = 0xABCDEF;
+    video->Present(lent);
+    EXPECT_EQ(static_cast<std::uint32_t*>(SDL_GetWindowSurface(window)->pixels)[5] & 0xFFFFFF,
+              0xABCDEFu);
+
+    // Full screen scales into a surface of the screen's size: nothing is lent.
+    video->SetFullscreen(true);
+    video->Present({frame.data(), 800, 600, 800});
+    Drain();
+    EXPECT_EQ(video->FrameBuffer(800, 600).pixels, nullptr);
+    video->SetFullscreen(false);
+    video->Present({frame.data(), 800, 600, 800});
+    Drain();
+    EXPECT_NE(video->FrameBuffer(800, 600).pixels, nullptr);
+}
+
 TEST_F(VideoTest, FullScreenAndBackKeepsThePlacement) {
     SDL_SetWindowPosition(window, 37, 41);
     int x0 = 0, y0 = 0;
