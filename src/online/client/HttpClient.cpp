@@ -1,4 +1,4 @@
-#include "online/HttpClient.h"
+#include "online/client/HttpClient.h"
 
 #include <algorithm>
 #include <cctype>
