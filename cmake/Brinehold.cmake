@@ -1,11 +1,12 @@
-# brinehold_library(NAME [DEPS ...]): a static library from every .cpp below
-# src/NAME (new files are picked up without editing CMake). Sources are
-# included as "NAME/File.h" from src/.
+# brinehold_library(NAME [DEPS ...] [EXCLUDE FILE...]): a static library from
+# every .cpp in the current folder (new files are picked up without editing
+# CMake), but for the EXCLUDEd file names. Subfolders are libraries of their
+# own. Sources are included as "NAME/File.h" from src/.
 function(brinehold_library name)
   cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  foreach(pattern IN LISTS ARG_EXCLUDE)
-    list(FILTER sources EXCLUDE REGEX "${pattern}")
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(file IN LISTS ARG_EXCLUDE)
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${file})
   endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "online/HttpClient.h"
+#include "online/client/HttpClient.h"
 #include "platform/Socket.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "assets/ArchiveWriter.h"
 #include "assets/Wave.h"
-#include "online/ScoreCodec.h"
+#include "online/codec/ScoreCodec.h"
 
 namespace fs = std::filesystem;
 

@@ -201,24 +201,24 @@ void TDIB::Shared::Expand() {
 }
 
 void TDIB::Shared::ConvertRow(int memoryRow, int x0, int count, std::uint32_t* out) const {
-    const ColorTableArray& table = *this->table;
+    const ColorTableArray& colours = *table;
     const std::uint8_t* row = bits.data() + static_cast<std::size_t>(memoryRow) * rowBytes;
     switch (bitCount) {
     case 1:
         for (int i = 0; i < count; ++i) {
             int x = x0 + i;
-            out[i] = table[(row[x >> 3] >> (7 - (x & 7))) & 1];
+            out[i] = colours[(row[x >> 3] >> (7 - (x & 7))) & 1];
         }
         break;
     case 4:
         for (int i = 0; i < count; ++i) {
             int x = x0 + i;
-            out[i] = table[(x & 1) == 0 ? row[x >> 1] >> 4 : row[x >> 1] & 0x0F];
+            out[i] = colours[(x & 1) == 0 ? row[x >> 1] >> 4 : row[x >> 1] & 0x0F];
         }
         break;
     case 8:
         for (int i = 0; i < count; ++i) {
-            out[i] = table[row[x0 + i]];
+            out[i] = colours[row[x0 + i]];
         }
         break;
     case 16: {

@@ -9,9 +9,9 @@
 #include "engine/DXClass.h"
 #include "engine/DXDraw.h"
 #include "engine/DXSprite.h"
-#include "online/HttpClient.h"
-#include "online/ScoreCodec.h"
-#include "online/ScoreServer.h"
+#include "online/client/HttpClient.h"
+#include "online/client/ScoreServer.h"
+#include "online/codec/ScoreCodec.h"
 
 namespace {
 

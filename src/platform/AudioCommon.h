@@ -40,7 +40,8 @@ std::optional<WaveFormatInfo> ParseWaveFormat(std::span<const std::uint8_t> form
 std::vector<float> DecodeSamples(const WaveFormatInfo& info, std::span<const std::uint8_t> data);
 
 // The buffers of an output by id: ids start at 1 and are never reused, so a
-// stale id finds nothing. `State` is the output's own record of a buffer.
+// stale id finds nothing. `State` is the output's own record of a buffer,
+// made from the shared samples it keeps in `sound`.
 template <class State> class BufferRegistry {
 public:
     std::uint32_t Add(State state) {
@@ -52,6 +53,12 @@ public:
     State* Find(std::uint32_t id) {
         auto it = buffers_.find(id);
         return it == buffers_.end() ? nullptr : &it->second;
+    }
+    // A new buffer sharing the samples of `source`, with a play state of its
+    // own; 0 when `source` is no buffer.
+    std::uint32_t Duplicate(std::uint32_t source) {
+        State* state = Find(source);
+        return state ? Add(State{state->sound}) : 0;
     }
     void Erase(std::uint32_t id) { buffers_.erase(id); }
     template <class Visit> void ForEach(Visit visit) {
@@ -93,6 +100,7 @@ public:
     std::future<std::unique_ptr<openmpt::module>> StartPlayerLater(std::uint32_t song);
     // Keeps `song` from being forgotten while it plays (0: none).
     void SetPlaying(std::uint32_t song);
+    std::uint32_t Playing() const { return playing_; }
 
 private:
     struct Entry {

@@ -9,7 +9,7 @@
 #include "assets/Paths.h"
 #include "common/Drawing.h"
 #include "menus/MenuSprites.h"
-#include "online/HttpClient.h"
+#include "online/client/HttpClient.h"
 #include "platform/Log.h"
 
 namespace {

@@ -267,8 +267,8 @@ bool ParseScript(const std::string& text, TScript& script, std::string& error) {
             if (n == 3 && fields[2] == "none") {
                 event.present = false;
             } else {
-                auto axis = [](const std::string& text, int& value) {
-                    return ParseInt(text, value) && value >= -32768 && value <= 32767;
+                auto axis = [](const std::string& field, int& value) {
+                    return ParseInt(field, value) && value >= -32768 && value <= 32767;
                 };
                 bool valid = n == 6 && axis(fields[2], event.x) && axis(fields[3], event.y) &&
                              axis(fields[4], event.z) && fields[5].size() <= 32;

@@ -16,7 +16,7 @@
 
 #include "assets/Paths.h"
 #include "engine/FramePacer.h"
-#include "online/ScoreServer.h"
+#include "online/client/ScoreServer.h"
 #include "platform/Audio.h"
 #include "platform/FilePath.h"
 #include "platform/Folders.h"
@@ -489,8 +489,9 @@ int Run(const TRunOptions& options, const TGameLocations& locations) {
     environment.ForcedWindowed = options.forcedWindowed;
     environment.ConfigFile = locations.configFile;
     if (!locations.configFolder.empty()) {
-        environment.PrepareConfigFolder = [folder = locations.configFolder](std::string& error) {
-            return platform::MakePrivateFolder(folder, error);
+        environment.PrepareConfigFolder = [folder =
+                                               locations.configFolder](std::string& folderError) {
+            return platform::MakePrivateFolder(folder, folderError);
         };
     }
     if (script.recording && script.config) {

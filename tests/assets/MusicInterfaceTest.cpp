@@ -1,5 +1,5 @@
 // The music player the game calls: handles, failures, one song at a time,
-// stopping what is not playing, and the log lines.
+// stopping what is not playing, and the log lines, over every output.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,14 +8,17 @@
 #include <vector>
 
 #include "assets/Music.h"
+#include "platform/AudioOutputs.h"
 #include "platform/Log.h"
 
 namespace {
 
-class MusicInterface : public ::testing::Test {
+class MusicInterface : public ::testing::TestWithParam<AudioOutput> {
 protected:
     void SetUp() override {
-        audio = platform::CreateSilentAudio([] { return 0u; });
+        audio = GetParam().make([] { return 0u; });
+        std::string error;
+        ASSERT_TRUE(audio->Open(error)) << error;
         SetMusicOutput(audio.get());
         platform::SetLogSink([this](std::string_view line) { log.emplace_back(line); });
         // Game paths are relative to the working directory: run in the game folder.
@@ -33,7 +36,10 @@ protected:
     std::filesystem::path previous;
 };
 
-TEST_F(MusicInterface, MissingOrUnreadableModulesGiveHandleZero) {
+INSTANTIATE_TEST_SUITE_P(Outputs, MusicInterface, ::testing::ValuesIn(kAudioOutputs),
+                         AudioOutputName);
+
+TEST_P(MusicInterface, MissingOrUnreadableModulesGiveHandleZero) {
     const auto junk = std::filesystem::temp_directory_path() / "brinehold-music-junk.xm";
     {
         std::ofstream out(junk, std::ios::binary);
@@ -50,13 +56,13 @@ TEST_F(MusicInterface, MissingOrUnreadableModulesGiveHandleZero) {
     std::filesystem::remove(empty);
 }
 
-TEST_F(MusicInterface, GamePathsIgnoreCaseAndBackslashes) {
+TEST_P(MusicInterface, GamePathsIgnoreCaseAndBackslashes) {
     const auto handle = SongLoadFromFile("Sound\\1.XM");
     EXPECT_NE(handle, 0u);
     EXPECT_EQ(log, (std::vector<std::string>{"music load Sound\\1.XM " + std::to_string(handle)}));
 }
 
-TEST_F(MusicInterface, OneSongAtATimeAndStopsOfOtherSongsDoNothing) {
+TEST_P(MusicInterface, OneSongAtATimeAndStopsOfOtherSongsDoNothing) {
     const auto menu = SongLoadFromFile("sound\\1.xm");
     const auto game = SongLoadFromFile("sound\\2.xm");
     ASSERT_NE(menu, 0u);
@@ -81,7 +87,7 @@ TEST_F(MusicInterface, OneSongAtATimeAndStopsOfOtherSongsDoNothing) {
                        "music stop " + g, "music play " + g}));
 }
 
-TEST_F(MusicInterface, ReloadingAgainAndAgainKeepsTheSongThatPlays) {
+TEST_P(MusicInterface, ReloadingAgainAndAgainKeepsTheSongThatPlays) {
     // The game loads the tune again at every activation and never frees one.
     const auto first = SongLoadFromFile("sound\\1.xm");
     SongPlay(first);
@@ -95,7 +101,7 @@ TEST_F(MusicInterface, ReloadingAgainAndAgainKeepsTheSongThatPlays) {
     EXPECT_EQ(audio->PlayingSong(), last);
 }
 
-TEST_F(MusicInterface, WithoutAnOutputLoadsFailAndCallsAreHarmless) {
+TEST_P(MusicInterface, WithoutAnOutputLoadsFailAndCallsAreHarmless) {
     SetMusicOutput(nullptr);
     EXPECT_EQ(SongLoadFromFile("sound\\1.xm"), 0u);
     SongPlay(0);

@@ -1,11 +1,13 @@
 // Effect playback: the copy list, the playing limit and its take-over order,
-// looped effects, silence without a device, lookup and the log line.
+// looped effects, silence without a device, lookup and the log line. What
+// does not depend on how long a sound lasts runs over every output.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "assets/DXSounds.h"
+#include "platform/AudioOutputs.h"
 #include "platform/Log.h"
 
 namespace {
@@ -24,7 +26,10 @@ TWave ShortWave() {
 class SoundPlayback : public ::testing::Test {
 protected:
     void SetUp() override {
-        audio = platform::CreateSilentAudio([this] { return now; });
+        Start(platform::CreateSilentAudio([this] { return now; }));
+    }
+    void Start(std::unique_ptr<platform::IAudio> output) {
+        audio = std::move(output);
         sound = std::make_unique<TDXSound>(audio.get());
         list.SetDXSound(sound.get());
         sound->Loaded();
@@ -49,6 +54,19 @@ protected:
     std::unique_ptr<TDXSound> sound;
     std::vector<std::string> log;
 };
+
+// The same calls over SDL's mixer: the clock moves the silent sink only.
+class SoundPlaybackOnEveryOutput : public SoundPlayback,
+                                   public ::testing::WithParamInterface<AudioOutput> {
+protected:
+    void SetUp() override {
+        Start(GetParam().make([this] { return now; }));
+        ASSERT_TRUE(sound->Initialized()) << GetParam().name << " did not open";
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Outputs, SoundPlaybackOnEveryOutput, ::testing::ValuesIn(kAudioOutputs),
+                         AudioOutputName);
 
 TEST_F(SoundPlayback, LimitReachedRestartsTheOldestCopyAndMovesItLast) {
     auto& item = AddItem("herogun", 2);
@@ -87,7 +105,7 @@ TEST_F(SoundPlayback, WithoutLimitBusyCopiesGrowAndFinishedOnesAreReusedInListOr
     EXPECT_FALSE(audio->IsPlaying(copies[2]));
 }
 
-TEST_F(SoundPlayback, LoopedItemRestartsTheMainBufferAndMakesNoCopies) {
+TEST_P(SoundPlaybackOnEveryOutput, LoopedItemRestartsTheMainBufferAndMakesNoCopies) {
     auto& item = AddItem("engine", 0, true);
     item.PlayEffect(false);
     now += 5000;
@@ -111,7 +129,7 @@ TEST_F(SoundPlayback, ChangingTheLimitFreesTheCopiesAndNegativeMeansNoLimit) {
     EXPECT_EQ(item.PlayingCopies().size(), 5u);
 }
 
-TEST_F(SoundPlayback, EveryStartIsLoggedEvenWhenSilent) {
+TEST_P(SoundPlaybackOnEveryOutput, EveryStartIsLoggedEvenWhenSilent) {
     auto& item = AddItem("bonus", 0);
     auto& empty = list.Items.Add(); // no wave: never a buffer
     empty.Name = "nextlevel";
@@ -137,7 +155,7 @@ TEST_F(SoundPlayback, FindIgnoresCaseAndFindEffectNamesTheMissingWave) {
     }
 }
 
-TEST_F(SoundPlayback, FormatsTheOutputCannotPlayLeaveTheItemSilent) {
+TEST_P(SoundPlaybackOnEveryOutput, FormatsTheOutputCannotPlayLeaveTheItemSilent) {
     auto pcm = [](std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
                   std::uint16_t block, std::uint16_t bits) {
         auto f = MakePcmFormat(1, 22050, 16);
@@ -182,7 +200,7 @@ TEST_F(SoundPlayback, FormatsTheOutputCannotPlayLeaveTheItemSilent) {
     }
 }
 
-TEST_F(SoundPlayback, FinalisingReleasesBuffersAndStartUpRebuildsThem) {
+TEST_P(SoundPlaybackOnEveryOutput, FinalisingReleasesBuffersAndStartUpRebuildsThem) {
     auto& item = AddItem("bonus", 0);
     item.PlayEffect(false);
     sound->Finalize();

@@ -152,7 +152,7 @@ TEST_P(OnlineScoresToBackend, EntryReachesTheServer) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Storage, OnlineScoresToBackend, testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Postgres" : "Sqlite"; });
+                         [](const auto& test) { return test.param ? "Postgres" : "Sqlite"; });
 
 TEST_F(OnlineScores, StoppedServerShowsTheBannerAndAsksAgain) {
     std::string address;

@@ -190,10 +190,10 @@ INSTANTIATE_TEST_SUITE_P(Screens, FullScreenTest,
                                            FullScreenCase{1280, 1024, false},
                                            FullScreenCase{1920, 1080, true},
                                            FullScreenCase{1280, 1024, true}),
-                         [](const ::testing::TestParamInfo<FullScreenCase>& info) {
-                             return std::to_string(info.param.width) + "x" +
-                                    std::to_string(info.param.height) +
-                                    (info.param.windowManager ? "_openbox" : "_bare");
+                         [](const ::testing::TestParamInfo<FullScreenCase>& test) {
+                             return std::to_string(test.param.width) + "x" +
+                                    std::to_string(test.param.height) +
+                                    (test.param.windowManager ? "_openbox" : "_bare");
                          });
 
 } // namespace

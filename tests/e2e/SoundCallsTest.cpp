@@ -271,7 +271,7 @@ TEST_P(SoundCalls, LogNamesEveryCall) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Headless, SoundCalls, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(SoundCalls, AFailedSwitchIsSavedAsOff) {
     GameRun run;

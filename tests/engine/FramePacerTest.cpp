@@ -224,9 +224,9 @@ INSTANTIATE_TEST_SUITE_P(Displays, FramePacerTest,
                              // A hidden window presents without waiting: the loop must not spin.
                              PacingCase{"60 Hz vsync, presents not waiting", 60, true, false, 62.5,
                                         1, 2, false}),
-                         [](const ::testing::TestParamInfo<PacingCase>& info) {
+                         [](const ::testing::TestParamInfo<PacingCase>& test) {
                              std::string name;
-                             for (const char* p = info.param.name; *p != 0; ++p) {
+                             for (const char* p = test.param.name; *p != 0; ++p) {
                                  name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                              }
                              return name;

@@ -140,8 +140,8 @@ TEST_P(ScoreStoreTest, ABadLocationIsAClearError) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ScoreStoreTest,
-                         testing::Values(Backend::Sqlite, Backend::Postgres), [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+                         testing::Values(Backend::Sqlite, Backend::Postgres), [](const auto& test) {
+                             return test.param == Backend::Sqlite ? "Sqlite" : "Postgres";
                          });
 
 // A file left by the first server (its scores table, no version) is taken over.

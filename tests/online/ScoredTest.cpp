@@ -14,10 +14,10 @@
 #include <sstream>
 #include <thread>
 
-#include "online/HttpClient.h"
 #include "online/PostgresCluster.h"
-#include "online/ScoreCodec.h"
 #include "online/ScoredProcess.h"
+#include "online/client/HttpClient.h"
+#include "online/codec/ScoreCodec.h"
 
 namespace {
 
@@ -239,8 +239,8 @@ TEST_P(ScoredTest, RejectsWhatTheGameNeverSends) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ScoredTest, testing::Values(Backend::Sqlite, Backend::Postgres),
-                         [](const auto& info) {
-                             return info.param == Backend::Sqlite ? "Sqlite" : "Postgres";
+                         [](const auto& test) {
+                             return test.param == Backend::Sqlite ? "Sqlite" : "Postgres";
                          });
 
 // The server's HTTP side does not depend on the backend; SQLite suffices.

@@ -3,7 +3,7 @@
 
 #include "RateLimiter.h"
 #include "TokenSigner.h"
-#include "online/ScoreCodec.h"
+#include "online/codec/ScoreCodec.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string>
 
-#include "online/HttpClient.h"
+#include "online/client/HttpClient.h"
 
 int main(int argc, char** argv) {
     const std::string usage = "usage: brinehold-fetch URL\n";

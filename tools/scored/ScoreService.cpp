@@ -3,7 +3,7 @@
 #include <charconv>
 #include <vector>
 
-#include "online/ScoreCodec.h"
+#include "online/codec/ScoreCodec.h"
 
 namespace {
 

@@ -1,8 +1,5 @@
 #include "ScoreStore.h"
 
-std::unique_ptr<ScoreStore> OpenSqliteStore(const std::string& path);
-std::unique_ptr<ScoreStore> OpenPostgresStore(const std::string& location);
-
 bool IsPostgresLocation(std::string_view location) {
     return location.starts_with("postgresql://") || location.starts_with("postgres://");
 }

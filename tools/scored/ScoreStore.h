@@ -56,6 +56,10 @@ std::unique_ptr<ScoreStore> OpenScoreStore(const std::string& location);
 
 bool IsPostgresLocation(std::string_view location);
 
+// The two backends OpenScoreStore chooses between.
+std::unique_ptr<ScoreStore> OpenSqliteStore(const std::string& path);
+std::unique_ptr<ScoreStore> OpenPostgresStore(const std::string& location);
+
 // Connections handed out to the server's threads; each opened on first need.
 class StorePool {
 public:

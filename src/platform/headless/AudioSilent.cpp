@@ -40,13 +40,7 @@ public:
         return buffers_.Add(BufferState{std::move(sound)});
     }
 
-    Buffer DuplicateBuffer(Buffer source) override {
-        auto* state = buffers_.Find(source);
-        if (!state) {
-            return 0;
-        }
-        return buffers_.Add(BufferState{state->sound});
-    }
+    Buffer DuplicateBuffer(Buffer source) override { return buffers_.Duplicate(source); }
 
     void ReleaseBuffer(Buffer buffer) override { buffers_.Erase(buffer); }
 
@@ -113,18 +107,16 @@ public:
         if (!player) {
             return;
         }
-        playingSong_ = song;
         songs_.SetPlaying(song);
     }
 
     void StopSong(Song song) override {
-        if (song != 0 && song == playingSong_) {
-            playingSong_ = 0;
+        if (song != 0 && song == songs_.Playing()) {
             songs_.SetPlaying(0);
         }
     }
 
-    Song PlayingSong() const override { return playingSong_; }
+    Song PlayingSong() const override { return songs_.Playing(); }
     std::uint64_t FramesMixed() const override { return 0; }
 
 private:
@@ -145,7 +137,6 @@ private:
     bool open_ = false;
     audio::BufferRegistry<BufferState> buffers_;
     audio::SongLibrary songs_;
-    Song playingSong_ = 0;
 };
 
 } // namespace

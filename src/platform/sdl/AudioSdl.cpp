@@ -127,7 +127,7 @@ public:
     bool IsOpen() const override { return open_; }
 
     bool Restore() override {
-        const Song song = playingSong_;
+        const Song song = songs_.Playing();
         Close();
         std::string error;
         if (!Open(error)) {
@@ -151,13 +151,7 @@ public:
         return buffers_.Add(BufferState{std::move(sound)});
     }
 
-    Buffer DuplicateBuffer(Buffer source) override {
-        auto* state = buffers_.Find(source);
-        if (!state) {
-            return 0;
-        }
-        return buffers_.Add(BufferState{state->sound});
-    }
+    Buffer DuplicateBuffer(Buffer source) override { return buffers_.Duplicate(source); }
 
     void ReleaseBuffer(Buffer buffer) override {
         Stop(buffer);
@@ -250,7 +244,6 @@ public:
         if (!player.valid()) {
             return;
         }
-        playingSong_ = song;
         songs_.SetPlaying(song);
         if (!open_) {
             return;
@@ -265,10 +258,9 @@ public:
     }
 
     void StopSong(Song song) override {
-        if (song == 0 || song != playingSong_) {
+        if (song == 0 || song != songs_.Playing()) {
             return;
         }
-        playingSong_ = 0;
         songs_.SetPlaying(0);
         std::unique_ptr<openmpt::module> old;
         std::future<std::unique_ptr<openmpt::module>> next;
@@ -277,7 +269,7 @@ public:
         std::swap(next, nextPlayer_);
     }
 
-    Song PlayingSong() const override { return playingSong_; }
+    Song PlayingSong() const override { return songs_.Playing(); }
     std::uint64_t FramesMixed() const override { return framesMixed_.load(); }
 
 private:
@@ -410,7 +402,6 @@ private:
     std::atomic<std::uint64_t> framesMixed_{0};
 
     audio::SongLibrary songs_{true};
-    Song playingSong_ = 0;
     std::mutex musicMutex_;
     std::unique_ptr<openmpt::module> player_;                  // guarded by musicMutex_
     std::future<std::unique_ptr<openmpt::module>> nextPlayer_; // the same

@@ -1,4 +1,4 @@
-#include "online/HttpClient.h"
+#include "online/client/HttpClient.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <deque>
 #include <thread>
 
-#include "RawServer.h"
+#include "online/RawServer.h"
 #include "platform/Log.h"
 #include "platform/Socket.h"
 
@@ -137,7 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
         ResponseCase{"ContentLengthBeyondLimit",
                      "HTTP/1.1 200 OK\r\nContent-Length: 1048577\r\n\r\nOK", false, "before",
                      "Response body too large.", 0}),
-    [](const testing::TestParamInfo<ResponseCase>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<ResponseCase>& test) { return std::string(test.param.name); });
 
 TEST(HttpClient, UntilCloseBeyondLimitKeepsTheFirstMebibyte) {
     RawServer server({{"HTTP/1.1 200 OK\r\n\r\n" + kMiB + "!", true}});

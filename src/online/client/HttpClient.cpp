@@ -1,4 +1,4 @@
-#include "online/HttpClient.h"
+#include "online/client/HttpClient.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,7 +13,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kReceiveBlock = 32768;
 constexpr std::size_t kHeaderLineWidth = 78;
 
 char Lower(char c) {

@@ -1,4 +1,4 @@
-#include "online/ScoreServer.h"
+#include "online/client/ScoreServer.h"
 
 #include <cstdlib>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "online/ScoreCodec.h"
+#include "online/codec/ScoreCodec.h"
 
 #include <gtest/gtest.h>
 
-#include "online/ScoreServer.h"
+#include "online/client/ScoreServer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "online/ScoreCodec.h"
+#include "online/codec/ScoreCodec.h"
 
 #include <array>
 
