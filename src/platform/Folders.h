@@ -7,6 +7,10 @@
 
 namespace platform {
 
+// Whose rules decide where the settings go: the XDG ones or %APPDATA%'s.
+enum class FolderRules { Posix, Windows };
+FolderRules SystemFolderRules();
+
 // The variable's value; empty when it is unset.
 std::string GetEnvironment(const char* name);
 // The absolute folder of the running executable (symlinks resolved); empty

@@ -2,14 +2,16 @@
 
 #include <filesystem>
 
-namespace fs = std::filesystem;
+#include "platform/FilePath.h"
 
 namespace {
 
 constexpr const char* ConfigName = "config.dat";
 
 std::string Join(const std::string& folder, const std::string& name) {
-    return (fs::path(folder) / name).lexically_normal().string();
+    // Through UTF-8 paths: a Windows user folder may hold any letters.
+    return platform::Utf8FromPath(
+        (platform::PathFromUtf8(folder) / platform::PathFromUtf8(name)).lexically_normal());
 }
 
 bool HoldsData(const TLocationFacts& facts, const std::string& folder) {
@@ -22,7 +24,7 @@ std::string UserConfigFolder(const TLocationFacts& facts) {
         return facts.configHome.empty() ? std::string() : Join(facts.configHome, "Brinehold");
     }
     // A relative XDG_CONFIG_HOME is invalid and must be ignored.
-    if (!facts.configHome.empty() && fs::path(facts.configHome).is_absolute()) {
+    if (!facts.configHome.empty() && facts.configHome.front() == '/') {
         return Join(facts.configHome, "brinehold");
     }
     return facts.home.empty() ? std::string() : Join(facts.home, ".config/brinehold");
@@ -34,7 +36,8 @@ void FindData(const TLocationFacts& facts, TGameLocations& out) {
         candidates.push_back(facts.dataDirVariable);
     }
     if (!facts.executableFolder.empty()) {
-        candidates.push_back(fs::path(facts.executableFolder).lexically_normal().string());
+        candidates.push_back(platform::Utf8FromPath(
+            platform::PathFromUtf8(facts.executableFolder).lexically_normal()));
         if (!facts.installedDataRelative.empty()) {
             candidates.push_back(Join(facts.executableFolder, facts.installedDataRelative));
         }

@@ -349,10 +349,11 @@ void LaunchOptionalFiles(TmainForm& form) {
 
 TGameLocations LocateGame(bool workdirGiven) {
     TLocationFacts facts;
-    facts.system = TLocationFacts::System::Posix;
+    const bool windows = platform::SystemFolderRules() == platform::FolderRules::Windows;
+    facts.system = windows ? TLocationFacts::System::Windows : TLocationFacts::System::Posix;
     facts.dataDirVariable = platform::GetEnvironment("BRINEHOLD_DATA_DIR");
-    facts.configHome = platform::GetEnvironment("XDG_CONFIG_HOME");
-    facts.home = platform::GetEnvironment("HOME");
+    facts.configHome = platform::GetEnvironment(windows ? "APPDATA" : "XDG_CONFIG_HOME");
+    facts.home = windows ? std::string() : platform::GetEnvironment("HOME");
     facts.executableFolder = platform::ExecutableFolder();
     facts.workingFolder = platform::WorkingFolder();
     facts.installedDataRelative = BRINEHOLD_RELATIVE_DATA_DIR;

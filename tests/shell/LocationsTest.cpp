@@ -2,10 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
+#include <vector>
+
+#include "platform/FilePath.h"
 
 namespace {
+
+// A path as this system spells it: the game joins paths with the system's
+// separator, so "/opt/bh/bin" comes back as "\opt\bh\bin" on Windows.
+std::string N(const std::string& path) {
+    return platform::Utf8FromPath(platform::PathFromUtf8(path).lexically_normal());
+}
+
+std::vector<std::string> N(std::vector<std::string> paths) {
+    std::transform(paths.begin(), paths.end(), paths.begin(),
+                   [](const std::string& path) { return N(path); });
+    return paths;
+}
 
 // A machine described by the files on it.
 TLocationFacts Facts(std::set<std::string> files) {
@@ -14,8 +30,12 @@ TLocationFacts Facts(std::set<std::string> files) {
     facts.executableFolder = "/opt/bh/bin";
     facts.workingFolder = "/tmp/w";
     facts.installedDataRelative = "../share/brinehold";
-    facts.exists = [files = std::move(files)](const std::string& path) {
-        return files.count(path) > 0;
+    std::set<std::string> native;
+    for (const std::string& file : files) {
+        native.insert(N(file));
+    }
+    facts.exists = [files = std::move(native)](const std::string& path) {
+        return files.count(N(path)) > 0;
     };
     return facts;
 }
@@ -50,7 +70,7 @@ TEST(Locations, DataIsLookedForInOrder) {
         facts.dataDirVariable = c.variable;
         const TGameLocations found = FindGameLocations(facts);
         EXPECT_EQ(found.dataFound, !c.expected.empty()) << c.what;
-        EXPECT_EQ(found.dataFolder, c.expected) << c.what;
+        EXPECT_EQ(N(found.dataFolder), N(c.expected)) << c.what;
     }
 }
 
@@ -59,8 +79,8 @@ TEST(Locations, MissingDataNamesEveryFolderTried) {
     facts.dataDirVariable = "/mods";
     const TGameLocations found = FindGameLocations(facts);
     ASSERT_FALSE(found.dataFound);
-    EXPECT_EQ(found.tried,
-              (std::vector<std::string>{"/mods", "/opt/bh/bin", "/opt/bh/share/brinehold"}));
+    EXPECT_EQ(N(found.tried),
+              N(std::vector<std::string>{"/mods", "/opt/bh/bin", "/opt/bh/share/brinehold"}));
     const std::string message = DataNotFoundMessage(found);
     for (const std::string& folder : found.tried) {
         EXPECT_NE(message.find(folder), std::string::npos) << message;
@@ -89,8 +109,8 @@ TEST(Locations, SettingsLiveInTheUsersConfigFolder) {
         facts.configHome = c.configHome;
         facts.home = c.home;
         const TGameLocations found = FindGameLocations(facts);
-        EXPECT_EQ(found.configFolder, c.folder) << c.what;
-        EXPECT_EQ(found.configFile, c.file) << c.what;
+        EXPECT_EQ(N(found.configFolder), N(c.folder)) << c.what;
+        EXPECT_EQ(N(found.configFile), N(c.file)) << c.what;
         EXPECT_TRUE(found.legacyConfig.empty()) << c.what;
         EXPECT_FALSE(found.portable) << c.what;
     }
@@ -114,8 +134,8 @@ TEST(Locations, LegacySettingsAreCopiedOnlyWhenNoneAreKept) {
         std::set<std::string> files = kInstalled;
         files.insert(c.files.begin(), c.files.end());
         const TGameLocations found = FindGameLocations(Facts(files));
-        EXPECT_EQ(found.legacyConfig, c.legacy) << c.what;
-        EXPECT_EQ(found.configFile, "/home/p/.config/brinehold/config.dat") << c.what;
+        EXPECT_EQ(N(found.legacyConfig), N(c.legacy)) << c.what;
+        EXPECT_EQ(N(found.configFile), N("/home/p/.config/brinehold/config.dat")) << c.what;
     }
 }
 
@@ -124,7 +144,7 @@ TEST(Locations, PortableKeepsSettingsBesideTheExecutable) {
     files.insert({"/opt/bh/bin/portable", "/tmp/w/config.dat"});
     const TGameLocations found = FindGameLocations(Facts(files));
     EXPECT_TRUE(found.portable);
-    EXPECT_EQ(found.configFile, "/opt/bh/bin/config.dat");
+    EXPECT_EQ(N(found.configFile), N("/opt/bh/bin/config.dat"));
     EXPECT_TRUE(found.configFolder.empty());
     EXPECT_TRUE(found.legacyConfig.empty());
 }
@@ -141,13 +161,44 @@ TEST(Locations, WorkdirKeepsEverythingInTheWorkingFolder) {
 }
 
 TEST(Locations, WindowsKeepsSettingsUnderAppData) {
-    TLocationFacts facts = Facts(kInstalled);
-    facts.system = TLocationFacts::System::Windows;
-    facts.configHome = "/appdata";
-    facts.home = "";
-    const TGameLocations found = FindGameLocations(facts);
-    EXPECT_EQ(found.configFolder, "/appdata/Brinehold");
-    EXPECT_EQ(found.configFile, "/appdata/Brinehold/config.dat");
+    struct Case {
+        const char* what;
+        std::string appData;
+        std::set<std::string> files;
+        std::string file;
+        std::string legacy;
+    };
+    const Case cases[] = {
+        {"APPDATA", "/appdata", {}, "/appdata/Brinehold/config.dat", ""},
+        // Every letter of a user's name survives the joins.
+        {"a Cyrillic user name",
+         "C:/Users/Иван/AppData/Roaming",
+         {},
+         "C:/Users/Иван/AppData/Roaming/Brinehold/config.dat",
+         ""},
+        {"an old config.dat beside the game is copied",
+         "/appdata",
+         {"/opt/bh/bin/config.dat"},
+         "/appdata/Brinehold/config.dat",
+         "/opt/bh/bin/config.dat"},
+        {"portable: beside the game",
+         "/appdata",
+         {"/opt/bh/bin/portable"},
+         "/opt/bh/bin/config.dat",
+         ""},
+        {"no APPDATA: beside the game", "", {}, "/opt/bh/bin/config.dat", ""},
+    };
+    for (const Case& c : cases) {
+        std::set<std::string> files = kInstalled;
+        files.insert(c.files.begin(), c.files.end());
+        TLocationFacts facts = Facts(files);
+        facts.system = TLocationFacts::System::Windows;
+        facts.configHome = c.appData;
+        facts.home = "";
+        const TGameLocations found = FindGameLocations(facts);
+        EXPECT_EQ(N(found.configFile), N(c.file)) << c.what;
+        EXPECT_EQ(N(found.legacyConfig), N(c.legacy)) << c.what;
+    }
 }
 
 } // namespace

@@ -13,6 +13,10 @@ namespace fs = std::filesystem;
 
 namespace platform {
 
+FolderRules SystemFolderRules() {
+    return FolderRules::Posix;
+}
+
 std::string GetEnvironment(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? value : "";

@@ -15,6 +15,10 @@ namespace fs = std::filesystem;
 
 namespace platform {
 
+FolderRules SystemFolderRules() {
+    return FolderRules::Windows;
+}
+
 std::string GetEnvironment(const char* name) {
     const std::wstring wideName = WideFromUtf8(name);
     const DWORD size = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
