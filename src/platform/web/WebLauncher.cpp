@@ -1,0 +1,23 @@
+// Links open in a new tab of the browser; the page itself keeps the game.
+#include <emscripten.h>
+
+#include "platform/Launcher.h"
+
+namespace platform {
+namespace {
+
+class TabLauncher final : public ILauncher {
+public:
+    void Open(const std::string& target) override {
+        // The text reaches JavaScript as a string value, never as code.
+        EM_ASM({ window.open(UTF8ToString($0), "_blank", "noopener"); }, target.c_str());
+    }
+};
+
+} // namespace
+
+std::unique_ptr<ILauncher> CreateDesktopLauncher() {
+    return std::make_unique<TabLauncher>();
+}
+
+} // namespace platform
