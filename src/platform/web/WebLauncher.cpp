@@ -3,15 +3,16 @@
 
 #include "platform/Launcher.h"
 
+// The text reaches JavaScript as a string value, never as code.
+EM_JS(void, BrineholdOpenTab, (const char* target),
+      { window.open(UTF8ToString(target), "_blank", "noopener"); });
+
 namespace platform {
 namespace {
 
 class TabLauncher final : public ILauncher {
 public:
-    void Open(const std::string& target) override {
-        // The text reaches JavaScript as a string value, never as code.
-        EM_ASM({ window.open(UTF8ToString($0), "_blank", "noopener"); }, target.c_str());
-    }
+    void Open(const std::string& target) override { BrineholdOpenTab(target.c_str()); }
 };
 
 } // namespace
