@@ -13,7 +13,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::size_t kReceiveBlock = 32768;
 constexpr std::size_t kHeaderLineWidth = 78;
 
 char Lower(char c) {
