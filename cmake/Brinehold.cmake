@@ -31,10 +31,13 @@ endfunction()
 
 # brinehold_program(TARGET): what every program of the game needs on this
 # system. On Windows: the manifest (UTF-8 narrow calls, DPI awareness) and the
-# console set-up, linked as objects so they are never dropped.
+# console set-up, linked as objects so they are never dropped. In the browser:
+# what makes it a page (src/platform/web).
 function(brinehold_program name)
   if(WIN32)
     target_link_libraries(${name} PRIVATE platform_process)
+  elseif(EMSCRIPTEN)
+    target_link_libraries(${name} PRIVATE platform_page)
   endif()
 endfunction()
 

@@ -261,8 +261,10 @@ void TWaveCollection::Clear() {
 
 TWaveCollectionItem* TWaveCollection::Find(std::string_view name) {
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    auto same = [&](char a, char b) { return lower(a) == lower(b); };
     for (auto& item : items_) {
-        if (std::ranges::equal(item->Name, name, {}, lower, lower)) {
+        // std::equal, not std::ranges::equal: emscripten's libc++ lacks the latter.
+        if (std::equal(item->Name.begin(), item->Name.end(), name.begin(), name.end(), same)) {
             return item.get();
         }
     }
