@@ -4,6 +4,8 @@
 #include "platform/Folders.h"
 
 #include <windows.h>
+// windows.h makes CopyFile a macro for CopyFileW, which would rename ours.
+#undef CopyFile
 
 #include <filesystem>
 #include <system_error>
