@@ -61,7 +61,7 @@ std::string RecordedJoystickLine(std::uint32_t tick, const platform::JoystickSta
 }
 
 bool TGameRecorder::Open(const std::string& path, std::string& error) {
-    out_.open(path, std::ios::trunc);
+    out_.open(path, std::ios::trunc | std::ios::binary);
     if (!out_) {
         error = "cannot write the recording " + path;
         return false;

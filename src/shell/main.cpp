@@ -300,7 +300,7 @@ public:
         }
         for (auto& dump : dumps_) {
             if (!dump.Path.empty() && dump.Tick <= tick) {
-                std::ofstream out(dump.Path);
+                std::ofstream out(dump.Path, std::ios::binary);
                 out << DumpState(form, tick).dump(1) << '\n';
                 if (!out) {
                     std::cerr << "brinehold: cannot write " << dump.Path << '\n';
@@ -403,7 +403,8 @@ int Run(const TRunOptions& options, const TGameLocations& locations) {
     }
     std::ofstream& log = logFile;
     if (!options.log.empty()) {
-        log.open(options.log, std::ios::trunc);
+        // Binary: the same bytes on every system, with no CR added on Windows.
+        log.open(options.log, std::ios::trunc | std::ios::binary);
         if (!log) {
             std::cerr << "brinehold: cannot write the log " << options.log << '\n';
             return 2;
