@@ -330,16 +330,17 @@ bool Differs(const std::uint32_t* a, const std::uint32_t* b, std::size_t count) 
     std::size_t i = 0;
 #if BRINEHOLD_SCALER_SSE2
     __m128i any = _mm_setzero_si128();
-    for (; i + 4 <= count; i += 4) {
-        any = _mm_or_si128(any,
-                           _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i)),
-                                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i))));
+    for (; i + 8 <= count; i += 8) {
+        const auto* pa = reinterpret_cast<const __m128i*>(a + i);
+        const auto* pb = reinterpret_cast<const __m128i*>(b + i);
+        any = _mm_or_si128(any, _mm_xor_si128(_mm_loadu_si128(pa), _mm_loadu_si128(pb)));
+        any = _mm_or_si128(any, _mm_xor_si128(_mm_loadu_si128(pa + 1), _mm_loadu_si128(pb + 1)));
     }
     if (_mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) != 0xFFFF) {
         return true;
     }
 #endif
-    return std::memcmp(a + i, b + i, (count - i) * sizeof(std::uint32_t)) != 0;
+    return i < count && std::memcmp(a + i, b + i, (count - i) * sizeof(std::uint32_t)) != 0;
 }
 
 } // namespace
