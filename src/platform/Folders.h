@@ -22,5 +22,8 @@ bool PathExists(const std::string& path);
 bool MakePrivateFolder(const std::string& path, std::string& error);
 // Copies the file `from` to `to`; `from` is left as it was.
 bool CopyFile(const std::string& from, const std::string& to, std::string& error);
+// The user's pictures folder where the system names one itself (Windows'
+// known folder); empty where the XDG variables decide it.
+std::string PicturesFolder();
 
 } // namespace platform
