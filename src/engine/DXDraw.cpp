@@ -220,7 +220,7 @@ void TDXDraw::Flip() {
     if (flipDriver_ && !video_->IsActive()) {
         return;
     }
-    video_->Present(surface_->View());
+    video_->Present(surface_->FrameView());
     // The next frame is composed where the window shows it, when it can be.
     surface_->UseMemory(video_->FrameBuffer(surface_->Width(), surface_->Height()));
 }

@@ -1,7 +1,10 @@
 #include "engine/Surface.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 #include "assets/DIB.h"
 
@@ -71,7 +74,9 @@ void TCanvas::TextOut(int X, int Y, std::string_view Text) {
         FillRect(
             Bounds(X, Y, rasterizer->TextWidth(Text, style), rasterizer->TextHeight(Text, style)));
     }
-    rasterizer->DrawText(surface_.View(), X, Y, Text, style);
+    const platform::PixelRect drawn =
+        rasterizer->DrawText(surface_.ViewForWrite(), X, Y, Text, style);
+    surface_.MarkWritten(TRect{drawn.left, drawn.top, drawn.right, drawn.bottom});
 }
 
 int TCanvas::TextWidth(std::string_view Text) {
@@ -95,7 +100,8 @@ void TCanvas::FillRect(const TRect& rect) {
         return;
     }
     const std::uint32_t pixel = ColorToPixel(Brush.Color);
-    std::uint32_t* pixels = surface_.Pixels();
+    std::uint32_t* pixels = surface_.ViewForWrite().pixels;
+    surface_.MarkWritten(clipped);
     for (int y = clipped.Top; y < clipped.Bottom; ++y) {
         std::uint32_t* row = pixels + static_cast<std::ptrdiff_t>(y) * surface_.Width();
         FillPixels(row + clipped.Left, clipped.Right - clipped.Left, pixel);
@@ -139,13 +145,244 @@ struct TDirectDrawSurface::Runs {
     bool noKey = false; // not one pixel is the key: every row is one full run
 };
 
-TDirectDrawSurface::TDirectDrawSurface() = default;
+namespace {
 
-TDirectDrawSurface::TDirectDrawSurface(int width, int height) {
+std::uint64_t NextVersion() {
+    static std::atomic<std::uint64_t> counter{0};
+    return counter.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+// Surfaces in the middle of a kept frame. Pictures convert on two threads,
+// so a change to a base source settles them under the lock.
+std::recursive_mutex& KeepersLock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
+
+std::vector<const TDirectDrawSurface*>& Keepers() {
+    static std::vector<const TDirectDrawSurface*> keepers;
+    return keepers;
+}
+
+void DropKeeper(const TDirectDrawSurface* surface) {
+    std::vector<const TDirectDrawSurface*>& keepers = Keepers();
+    keepers.erase(std::remove(keepers.begin(), keepers.end(), surface), keepers.end());
+}
+
+constexpr int kBlockShift = 4; // written parts are tracked in blocks of 16 pixels
+
+} // namespace
+
+TDirectDrawSurface::TDirectDrawSurface() : version_(NextVersion()) {}
+
+TDirectDrawSurface::TDirectDrawSurface(int width, int height) : version_(NextVersion()) {
     SetSize(width, height);
 }
 
-TDirectDrawSurface::~TDirectDrawSurface() = default;
+TDirectDrawSurface::~TDirectDrawSurface() {
+    Changed(); // a kept frame drawing from this one settles while it still can
+    if (keeping_) {
+        std::lock_guard<std::recursive_mutex> lock(KeepersLock());
+        DropKeeper(this);
+    }
+}
+
+void TDirectDrawSurface::Written::Reset(int width, int height) {
+    words = ((width + (1 << kBlockShift) - 1) >> kBlockShift) / 64 + 1;
+    all = false;
+    bits.assign(static_cast<std::size_t>(words) * static_cast<std::size_t>(height), 0);
+}
+
+void TDirectDrawSurface::Written::Mark(const TRect& rect, int width, int height) {
+    const int left = std::max(rect.Left, 0);
+    const int top = std::max(rect.Top, 0);
+    const int right = std::min(rect.Right, width);
+    const int bottom = std::min(rect.Bottom, height);
+    if (all || left >= right || top >= bottom) {
+        return;
+    }
+    const int first = left >> kBlockShift;
+    const int last = (right - 1) >> kBlockShift;
+    const int firstWord = first / 64;
+    const int lastWord = last / 64;
+    const auto mask = [first, last](int word) {
+        const int from = std::max(first, word * 64) - word * 64;
+        const int to = std::min(last, word * 64 + 63) - word * 64;
+        return (to == 63 ? ~0ULL : (2ULL << to) - 1) & ~((1ULL << from) - 1);
+    };
+    std::uint64_t* row = bits.data() + static_cast<std::ptrdiff_t>(top) * words;
+    if (firstWord == lastWord) { // a sprite narrower than 1024 pixels, nearly always
+        const std::uint64_t m = mask(firstWord);
+        for (int y = top; y < bottom; ++y, row += words) {
+            row[firstWord] |= m;
+        }
+        return;
+    }
+    for (int y = top; y < bottom; ++y, row += words) {
+        for (int word = firstWord; word <= lastWord; ++word) {
+            row[word] |= mask(word);
+        }
+    }
+}
+
+void TDirectDrawSurface::Changed() {
+    versionStale_ = true;
+    if (!baseSource_.load(std::memory_order_relaxed) ||
+        !baseSource_.exchange(false, std::memory_order_relaxed)) {
+        return;
+    }
+    std::lock_guard<std::recursive_mutex> lock(KeepersLock());
+    const std::vector<const TDirectDrawSurface*> keepers = Keepers();
+    for (const TDirectDrawSurface* keeper : keepers) {
+        if (keeper != this) {
+            keeper->EndBase();
+        }
+    }
+}
+
+std::uint64_t TDirectDrawSurface::Version() const {
+    if (versionStale_) {
+        version_ = NextVersion();
+        versionStale_ = false;
+    }
+    return version_;
+}
+
+void TDirectDrawSurface::Forget() const {
+    if (keeping_) {
+        keeping_ = false;
+        std::lock_guard<std::recursive_mutex> lock(KeepersLock());
+        DropKeeper(this);
+    }
+    inBase_ = false;
+    baseWhole_ = false;
+    written_.all = true;
+}
+
+void TDirectDrawSurface::Settle() const {
+    EndBase();
+    ResolveFill();
+}
+
+void TDirectDrawSurface::EndBase() const {
+    if (!inBase_) {
+        return;
+    }
+    inBase_ = false;
+    if (keeping_) {
+        if (base_.size() == lastBase_.size()) {
+            keeping_ = false; // the same base: what was kept is right
+            std::lock_guard<std::recursive_mutex> lock(KeepersLock());
+            DropKeeper(this);
+        } else {
+            RedrawBaseInFull();
+        }
+    }
+    baseWhole_ = !fillPending_ && !base_.empty();
+}
+
+void TDirectDrawSurface::RedrawBaseInFull() const {
+    keeping_ = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(KeepersLock());
+        DropKeeper(this);
+    }
+    fillPending_ = height_ > 0;
+    pendingRows_ = height_;
+    coveredTo_.assign(static_cast<std::size_t>(height_), 0);
+    for (const BaseDraw& draw : base_) {
+        CopyOpaque(draw);
+    }
+}
+
+void TDirectDrawSurface::CopyOpaque(const BaseDraw& draw) const {
+    const TRect& dest = draw.dest;
+    if (fillPending_) {
+        for (int y = dest.Top; y < dest.Bottom; ++y) {
+            CoverRow(y, dest.Left, dest.Right, true);
+        }
+    }
+    const std::ptrdiff_t sourcePitch = draw.source->width_;
+    const std::uint32_t* source = draw.source->data_ + draw.srcTop * sourcePitch + draw.srcLeft;
+    std::uint32_t* target = data_ + static_cast<std::ptrdiff_t>(dest.Top) * width_ + dest.Left;
+    const std::size_t bytes = static_cast<std::size_t>(dest.Width()) * sizeof(std::uint32_t);
+    for (int y = dest.Top; y < dest.Bottom; ++y) {
+        std::memcpy(target, source, bytes);
+        target += width_;
+        source += sourcePitch;
+    }
+}
+
+void TDirectDrawSurface::CopyOpaqueWhereWritten(const BaseDraw& draw) const {
+    // Written parts closer than this many blocks are copied as one: a short
+    // stretch more costs less than another call.
+    constexpr int kJoinGap = 4;
+    const TRect& dest = draw.dest;
+    const int first = dest.Left >> kBlockShift;
+    const int last = (dest.Right - 1) >> kBlockShift;
+    const std::ptrdiff_t sourcePitch = draw.source->width_;
+    for (int y = dest.Top; y < dest.Bottom; ++y) {
+        std::uint64_t* row =
+            lastWritten_.bits.data() + static_cast<std::ptrdiff_t>(y) * lastWritten_.words;
+        std::uint32_t* target = data_ + static_cast<std::ptrdiff_t>(y) * width_;
+        const std::uint32_t* source = draw.source->data_ +
+                                      (draw.srcTop + y - dest.Top) * sourcePitch + draw.srcLeft -
+                                      dest.Left;
+        // What is copied counts as written for the later base draws too:
+        // they must put back their part of it.
+        const auto copy = [&](int fromBlock, int toBlock) {
+            for (int word = fromBlock / 64; word <= (toBlock - 1) / 64; ++word) {
+                const int from = std::max(fromBlock, word * 64) - word * 64;
+                const int to = std::min(toBlock - 1, word * 64 + 63) - word * 64;
+                row[word] |= (to == 63 ? ~0ULL : (2ULL << to) - 1) & ~((1ULL << from) - 1);
+            }
+            const int x0 = std::max(fromBlock << kBlockShift, dest.Left);
+            const int x1 = std::min(toBlock << kBlockShift, dest.Right);
+            std::memcpy(target + x0, source + x0,
+                        static_cast<std::size_t>(x1 - x0) * sizeof(std::uint32_t));
+        };
+        if (first / 64 == last / 64) {
+            // Mostly written: one whole copy beats several pieces.
+            const int from = first & 63;
+            const int to = last & 63;
+            const std::uint64_t bits =
+                row[first / 64] & (to == 63 ? ~0ULL : (2ULL << to) - 1) & ~((1ULL << from) - 1);
+            if (bits == 0) {
+                continue;
+            }
+            if (2 * std::popcount(bits) >= to - from + 1) {
+                copy(first, last + 1);
+                continue;
+            }
+        }
+        int spanStart = -1; // in blocks
+        int spanEnd = -1;
+        for (int word = first / 64; word <= last / 64; ++word) {
+            std::uint64_t bits = row[word];
+            const int from = std::max(first, word * 64) - word * 64;
+            const int to = std::min(last, word * 64 + 63) - word * 64;
+            bits &= (to == 63 ? ~0ULL : (2ULL << to) - 1) & ~((1ULL << from) - 1);
+            while (bits != 0) {
+                const int start = std::countr_zero(bits);
+                const int length = std::countr_one(bits >> start);
+                bits = length + start >= 64 ? 0 : bits & (~0ULL << (start + length));
+                const int runStart = word * 64 + start;
+                if (spanStart >= 0 && runStart - spanEnd <= kJoinGap) {
+                    spanEnd = runStart + length;
+                    continue;
+                }
+                if (spanStart >= 0) {
+                    copy(spanStart, spanEnd);
+                }
+                spanStart = runStart;
+                spanEnd = runStart + length;
+            }
+        }
+        if (spanStart >= 0) {
+            copy(spanStart, spanEnd);
+        }
+    }
+}
 
 void TDirectDrawSurface::SetSize(int width, int height) {
     SetSizeForOverwrite(width, height);
@@ -153,6 +390,8 @@ void TDirectDrawSurface::SetSize(int width, int height) {
 }
 
 void TDirectDrawSurface::SetSizeForOverwrite(int width, int height) {
+    Changed();
+    Forget();
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
     if (width_ == 0 || height_ == 0) {
@@ -173,13 +412,16 @@ void TDirectDrawSurface::UseMemory(platform::PixelView memory) {
         return;
     }
     const bool ownBefore = data_ == pixels_.data();
+    Changed();
     if (ownBefore) {
         // The picture moves along, so a later read or present sees no change.
-        ResolveFill();
+        Settle();
+        Forget();
         std::memcpy(next, data_, pixels_.size() * sizeof(std::uint32_t));
         data_ = next;
     } else {
         // The memory lent before may be gone already: never read it.
+        Forget();
         data_ = next;
         Fill(0);
     }
@@ -187,14 +429,30 @@ void TDirectDrawSurface::UseMemory(platform::PixelView memory) {
 }
 
 std::uint32_t* TDirectDrawSurface::Pixels() {
-    ResolveFill();
-    runs_.reset();
+    ViewForWrite();
+    written_.all = true;
     return data_;
 }
 
 const std::uint32_t* TDirectDrawSurface::Pixels() const {
-    ResolveFill();
+    Settle();
     return data_;
+}
+
+platform::PixelView TDirectDrawSurface::ViewForWrite() {
+    Settle();
+    Changed();
+    runs_.reset();
+    return platform::PixelView{data_, width_, height_, width_};
+}
+
+void TDirectDrawSurface::MarkWritten(const TRect& rect) {
+    written_.Mark(rect, width_, height_);
+}
+
+platform::PixelView TDirectDrawSurface::FrameView() const {
+    Settle();
+    return platform::PixelView{data_, width_, height_, width_};
 }
 
 platform::PixelView TDirectDrawSurface::View() {
@@ -205,7 +463,7 @@ std::uint32_t TDirectDrawSurface::Pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) {
         return 0;
     }
-    ResolveFill();
+    Settle();
     return data_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                  static_cast<std::size_t>(x)];
 }
@@ -214,18 +472,37 @@ void TDirectDrawSurface::SetPixel(int x, int y, std::uint32_t pixel) {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) {
         return;
     }
-    Pixels()[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-             static_cast<std::size_t>(x)] = pixel;
+    MarkWritten(Bounds(x, y, 1, 1));
+    ViewForWrite().pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                          static_cast<std::size_t>(x)] = pixel;
 }
 
 void TDirectDrawSurface::Fill(std::uint32_t pixel) {
     if (lost_) {
         return;
     }
-    fillPending_ = height_ > 0;
+    EndBase();
+    // The frame before can be kept when its base covered everything and all
+    // written over it since is known.
+    const bool keep = baseWhole_ && !written_.all;
+    lastBase_.swap(base_);
+    base_.clear();
+    std::swap(lastWritten_, written_);
+    written_.Reset(width_, height_);
+    Changed();
+    inBase_ = true;
+    keeping_ = keep;
+    keptLastFrame_ = keep;
     fillPixel_ = pixel;
-    pendingRows_ = height_;
-    coveredTo_.assign(static_cast<std::size_t>(height_), 0);
+    if (keep) {
+        fillPending_ = false; // the base covers it
+        std::lock_guard<std::recursive_mutex> lock(KeepersLock());
+        Keepers().push_back(this);
+    } else {
+        fillPending_ = height_ > 0;
+        pendingRows_ = height_;
+        coveredTo_.assign(static_cast<std::size_t>(height_), 0);
+    }
     runs_.reset();
 }
 
@@ -250,7 +527,7 @@ void TDirectDrawSurface::ResolveFill() const {
     }
 }
 
-void TDirectDrawSurface::CoverRow(int y, int left, int right, bool opaque) {
+void TDirectDrawSurface::CoverRow(int y, int left, int right, bool opaque) const {
     int& covered = coveredTo_[static_cast<std::size_t>(y)];
     if (covered >= width_) {
         return;
@@ -285,6 +562,7 @@ void TDirectDrawSurface::SetTransparentColor(std::uint32_t pixel) {
 }
 
 bool TDirectDrawSurface::Restore() {
+    Forget();
     lost_ = false;
     return true;
 }
@@ -293,6 +571,7 @@ void TDirectDrawSurface::PrepareKeyedRuns() const {
     if (runs_) {
         return;
     }
+    Settle();
     auto runs = std::make_unique<Runs>();
     runs->rowStart.reserve(static_cast<std::size_t>(height_) + 1);
     for (int y = 0; y < height_; ++y) {
@@ -351,7 +630,7 @@ void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectD
     if (Source == nullptr || X > width_ || Y > height_ || lost_ || Source->lost_) {
         return;
     }
-    Source->ResolveFill();
+    Source->Settle();
     TRect src = SrcRect;
     TRect dest = Bounds(X, Y, src.Width(), src.Height());
     // Left and top: first against this surface, then against the source.
@@ -412,6 +691,25 @@ void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectD
             runs = nullptr;
         }
     }
+
+    Changed();
+    if (runs == nullptr && Source != this && inBase_) {
+        const BaseDraw draw{Source, Source->Version(), dest, src.Left, src.Top};
+        Source->baseSource_.store(true, std::memory_order_relaxed);
+        if (keeping_) {
+            if (base_.size() < lastBase_.size() && lastBase_[base_.size()] == draw) {
+                base_.push_back(draw);
+                CopyOpaqueWhereWritten(draw);
+                return;
+            }
+            RedrawBaseInFull();
+        }
+        base_.push_back(draw);
+        CopyOpaque(draw);
+        return;
+    }
+    EndBase();
+    written_.Mark(dest, width_, height_);
 
     if (runs == nullptr) {
         if (fillPending_) {

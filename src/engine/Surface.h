@@ -3,6 +3,7 @@
 // rectangles on a surface.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -95,6 +96,12 @@ private:
 // One surface. A colour-keyed surface keeps, per row, the runs of pixels that
 // are not the key; they are rebuilt after any write through Pixels()/View(),
 // so keyed draws copy only opaque runs and never test pixels one by one.
+//
+// A frame that starts with Fill and then repeats the last frame's opaque
+// draws over the whole surface (a still background) rewrites only what was
+// drawn over it since: the surface remembers those draws and the parts
+// written after them. Anything else it cannot vouch for makes it draw the
+// whole frame again, so every read sees exactly what the draws say.
 class TDirectDrawSurface {
 public:
     TDirectDrawSurface();
@@ -118,6 +125,12 @@ public:
     const std::uint32_t* Pixels() const;
     platform::PixelView View();
     std::uint32_t Pixel(int x, int y) const; // 0 outside
+    // Writable access for a caller that then reports with MarkWritten what it
+    // changed (everything it may have changed), instead of the whole surface.
+    platform::PixelView ViewForWrite();
+    void MarkWritten(const TRect& rect);
+    // The finished picture, to show it; reading it changes nothing.
+    platform::PixelView FrameView() const;
 
     // Draws from now on into `memory` owned by someone else (the window's
     // own pixels, say), or back into the surface's own pixels when `memory`
@@ -151,17 +164,51 @@ public:
     // Lost surfaces (a mode switch took the display memory): drawing onto or
     // from them does nothing until Restore.
     bool IsLost() const { return lost_; }
-    void MarkLost() { lost_ = true; }
+    void MarkLost() {
+        Forget();
+        lost_ = true;
+    }
     bool Restore();
 
     // Builds the keyed runs now rather than on the next keyed draw.
     void PrepareKeyedRuns() const;
 
+    // Whether the last Fill could keep the picture of the frame before and
+    // rewrite only what changed (for tests and benchmarks).
+    bool KeptLastFrame() const { return keptLastFrame_; }
+
 private:
     struct Runs;
+    // An opaque draw of the frame's still base, clipped.
+    struct BaseDraw {
+        const TDirectDrawSurface* source;
+        std::uint64_t sourceVersion;
+        TRect dest;
+        int srcLeft;
+        int srcTop;
+        bool operator==(const BaseDraw&) const = default;
+    };
+    // Which 16-pixel blocks of each row were written after the base.
+    struct Written {
+        int words = 0; // per row
+        bool all = false;
+        std::vector<std::uint64_t> bits;
+        void Reset(int width, int height);
+        void Mark(const TRect& rect, int width, int height);
+    };
+
     void ResolveFill() const; // writes what is left of a deferred fill
+    // Settles a kept frame and a deferred fill: the pixels are then exactly
+    // what the draws so far say.
+    void Settle() const;
+    void EndBase() const;          // the still base is over for this frame
+    void RedrawBaseInFull() const; // the kept frame cannot be used after all
+    void Changed();                // before the pixels change
+    void Forget() const;           // the pixels are not the last frame's any more
+    void CopyOpaque(const BaseDraw& draw) const;
+    void CopyOpaqueWhereWritten(const BaseDraw& draw) const;
     // Before a draw writes [left, right) of row y (all of it when `opaque`).
-    void CoverRow(int y, int left, int right, bool opaque);
+    void CoverRow(int y, int left, int right, bool opaque) const;
 
     int width_ = 0;
     int height_ = 0;
@@ -178,13 +225,29 @@ private:
     std::uint32_t* data_ = nullptr; // pixels_ or lent memory (UseMemory)
     mutable bool fillPending_ = false;
     std::uint32_t fillPixel_ = 0;
-    int pendingRows_ = 0; // rows not yet final
+    mutable int pendingRows_ = 0; // rows not yet final
     // Per row while a fill is pending: the leading pixels already final.
     mutable std::vector<int> coveredTo_;
     std::uint32_t key_ = 0;
     bool lost_ = false;
     std::unique_ptr<TCanvas> canvas_;
     mutable std::unique_ptr<Runs> runs_; // null while stale
+
+    // With the address, names these pixels: it changes after every write.
+    std::uint64_t Version() const;
+    mutable std::uint64_t version_ = 0;
+    mutable bool versionStale_ = false;
+    // Drawn from as a base: a change or the end must settle kept frames first.
+    mutable std::atomic<bool> baseSource_{false};
+    // This frame's base draws, and the last frame's.
+    mutable std::vector<BaseDraw> base_;
+    std::vector<BaseDraw> lastBase_;
+    mutable bool inBase_ = false;    // only base draws since Fill
+    mutable bool keeping_ = false;   // base draws so far matched: only written parts redrawn
+    mutable bool baseWhole_ = false; // the last base covered the whole surface
+    mutable Written written_;        // this frame, after its base
+    mutable Written lastWritten_;    // grows by what a kept base copies beyond it
+    bool keptLastFrame_ = false;
 };
 
 // Sizes `surface` to `rect` and copies that rectangle of `dib` onto it.

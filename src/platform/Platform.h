@@ -22,6 +22,14 @@ struct PixelView {
     int pitch = 0;
 };
 
+// A rectangle of pixels; right and bottom are exclusive.
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
 // Millisecond clock of the frame timer. Headless runs use a virtual clock.
 class IClock {
 public:
@@ -78,9 +86,10 @@ class IFontRasterizer {
 public:
     virtual ~IFontRasterizer() = default;
     // Draws with a transparent background; (x, y) is the top-left of the text
-    // cell, as a text-out call places it. Clipped to the view.
-    virtual void DrawText(PixelView target, int x, int y, std::string_view text,
-                          const TextStyle& style) = 0;
+    // cell, as a text-out call places it. Clipped to the view. Returns a
+    // rectangle that holds every pixel it may have changed.
+    virtual PixelRect DrawText(PixelView target, int x, int y, std::string_view text,
+                               const TextStyle& style) = 0;
     virtual int TextWidth(std::string_view text, const TextStyle& style) = 0;
     virtual int TextHeight(std::string_view text, const TextStyle& style) = 0;
 };

@@ -15,7 +15,7 @@ bool WriteFramePng(const std::string& path, TmainForm& form) {
     std::vector<std::uint32_t> black;
     platform::PixelView view;
     if (surface != nullptr && surface->Width() == 800 && surface->Height() == 600) {
-        view = surface->View();
+        view = surface->FrameView();
     } else {
         black.assign(800 * 600, 0);
         view = platform::PixelView{black.data(), 800, 600, 800};

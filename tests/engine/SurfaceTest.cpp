@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 #include <string>
 
@@ -141,6 +142,104 @@ TEST(SurfaceDraw, DeferredFillReadsAsDoneWhateverIsDrawnOverIt) {
     }
 }
 
+// Frame after frame over a still background, a surface keeps what it can of
+// the frame before; the reference is drawn in full every time. What happens
+// to the background now and then must never leave a stale pixel.
+TEST(SurfaceDraw, KeptFramesMatchFramesDrawnInFull) {
+    enum Event {
+        kSame,           // nothing special: the frame can be kept
+        kShifted,        // the background moves
+        kTileMissing,    // one tile less: the base no longer covers everything
+        kExtraTile,      // one more base draw than before
+        kBackChanged,    // the background picture changes between frames
+        kBackChangedMid, // ... or in the middle of the base
+        kChipGone,       // a picture drawn in the base goes away in the middle of it
+        kReadMid,        // the surface is read in the middle of the base
+        kWholeWrite,     // writable access to all pixels after the base
+    };
+    const Event schedule[] = {
+        kSame, kSame, kShifted,     kSame, kSame, kTileMissing,    kSame, kSame, kExtraTile,
+        kSame, kSame, kBackChanged, kSame, kSame, kBackChangedMid, kSame, kSame, kChipGone,
+        kSame, kSame, kReadMid,     kSame, kSame, kWholeWrite,     kSame, kSame, kSame};
+    std::mt19937 random(5);
+    TDirectDrawSurface back(50, 20);
+    FillSource(back, false);
+    TDirectDrawSurface sprite(12, 9);
+    FillSource(sprite, true);
+    auto chip = std::make_unique<TDirectDrawSurface>(10, 10);
+    FillSource(*chip, false);
+    TDirectDrawSurface actual(120, 90);
+    TDirectDrawSurface expected(120, 90);
+    const auto both = [&](auto&& draw) {
+        draw(actual);
+        draw(expected);
+    };
+    int kept = 0;
+    int ox = 0;
+    for (int frame = 0; frame < 3; ++frame) {
+        for (const Event event : schedule) {
+            if (event == kBackChanged) {
+                back.SetPixel(7, 7, 0x00ABCDEFu + static_cast<unsigned>(frame));
+            }
+            actual.Fill(0x123456);
+            expected.Fill(0x123456);
+            expected.Pixels(); // never kept: filled before anything is drawn
+            kept += actual.KeptLastFrame() ? 1 : 0;
+            ox = event == kShifted ? ox + 3 : ox;
+            // A small picture first, then the tiles over everything.
+            both([&](TDirectDrawSurface& s) {
+                s.Draw(60, 40, chip->ClientRect(), chip.get(), true);
+            });
+            int tiles = 0;
+            for (int y = -5; y < 90; y += 20) {
+                for (int x = ox % 50 - 50; x < 120; x += 50, ++tiles) {
+                    if (event == kChipGone && tiles == 3) {
+                        chip.reset(); // then the base goes another way
+                    }
+                    if ((event == kTileMissing || event == kChipGone) && tiles == 4) {
+                        continue;
+                    }
+                    if (event == kBackChangedMid && tiles == 6) {
+                        back.SetPixel(1, 1, 0x00FEDCBAu + static_cast<unsigned>(frame));
+                    }
+                    if (event == kReadMid && tiles == 6) {
+                        EXPECT_EQ(actual.Pixel(119, 89), expected.Pixel(119, 89));
+                    }
+                    both([&](TDirectDrawSurface& s) {
+                        s.Draw(x, y, back.ClientRect(), &back, false);
+                    });
+                }
+            }
+            if (event == kExtraTile) {
+                both([&](TDirectDrawSurface& s) { s.Draw(5, 5, back.ClientRect(), &back, false); });
+            }
+            // Over the base: sprites, text-like fills and single pixels.
+            for (int i = 0; i < 6; ++i) {
+                const int x = static_cast<int>(random() % 140) - 15;
+                const int y = static_cast<int>(random() % 110) - 15;
+                both([&](TDirectDrawSurface& s) {
+                    s.Draw(x, y, sprite.ClientRect(), &sprite, true);
+                });
+            }
+            const int fx = static_cast<int>(random() % 100);
+            both([&](TDirectDrawSurface& s) {
+                s.Canvas().Brush.Color = clRed;
+                s.Canvas().FillRect(TRect{fx, 70, fx + 17, 75});
+                s.SetPixel(fx, 3, 0x00FF0000u);
+            });
+            if (event == kWholeWrite) {
+                both([&](TDirectDrawSurface& s) { s.Pixels()[fx] = 0x0000FF00u; });
+            }
+            ASSERT_TRUE(SamePixels(actual, expected)) << "frame " << frame << " event " << event;
+            if (!chip) {
+                chip = std::make_unique<TDirectDrawSurface>(10, 10);
+                FillSource(*chip, false);
+            }
+        }
+    }
+    EXPECT_GT(kept, 40); // the test must go through the kept path
+}
+
 TEST(SurfaceDraw, LentMemoryTakesThePictureAlongAndIsNeverReadOnceGiven) {
     TDirectDrawSurface opaque(50, 20);
     FillSource(opaque, false);
@@ -225,8 +324,8 @@ TEST(SurfaceDraw, NothingFromOrOntoLostSurfacesOrNull) {
 // Draws every text as a block of its colour, 6 pixels a character, 10 high.
 class BlockFont : public platform::IFontRasterizer {
 public:
-    void DrawText(platform::PixelView target, int x, int y, std::string_view text,
-                  const platform::TextStyle& style) override {
+    platform::PixelRect DrawText(platform::PixelView target, int x, int y, std::string_view text,
+                                 const platform::TextStyle& style) override {
         last = style;
         for (int row = y; row < y + 10; ++row) {
             for (int col = x; col < x + TextWidth(text, style); ++col) {
@@ -235,6 +334,7 @@ public:
                 }
             }
         }
+        return {x, y, x + TextWidth(text, style), y + 10};
     }
     int TextWidth(std::string_view text, const platform::TextStyle&) override {
         return 6 * static_cast<int>(text.size());

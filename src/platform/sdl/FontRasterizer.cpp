@@ -26,6 +26,34 @@ struct Coverage {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> alpha;
+    // Per row, the stretches with some coverage: runs[rowStart[r] ..
+    // rowStart[r + 1]), so blending never walks the empty pixels.
+    struct Run {
+        std::int32_t start;
+        std::int32_t length;
+    };
+    std::vector<std::uint32_t> rowStart;
+    std::vector<Run> runs;
+
+    void FindRuns() {
+        rowStart.assign(1, 0);
+        for (int row = 0; row < height; ++row) {
+            const std::uint8_t* a = alpha.data() + static_cast<std::size_t>(row) * width;
+            for (int x = 0; x < width;) {
+                while (x < width && a[x] == 0) {
+                    ++x;
+                }
+                const int start = x;
+                while (x < width && a[x] != 0) {
+                    ++x;
+                }
+                if (x > start) {
+                    runs.push_back(Run{start, x - start});
+                }
+            }
+            rowStart.push_back(static_cast<std::uint32_t>(runs.size()));
+        }
+    }
 };
 
 class TtfFontRasterizer final : public IFontRasterizer {
@@ -41,6 +69,7 @@ public:
 
     ~TtfFontRasterizer() override {
         rendered_.clear();
+        widths_.clear();
         for (auto& [key, font] : fonts_) {
             if (font != nullptr) {
                 TTF_CloseFont(font);
@@ -52,20 +81,21 @@ public:
         }
     }
 
-    void DrawText(PixelView target, int x, int y, std::string_view text,
-                  const TextStyle& style) override {
+    PixelRect DrawText(PixelView target, int x, int y, std::string_view text,
+                       const TextStyle& style) override {
         if (text.empty() || target.pixels == nullptr) {
-            return;
+            return {};
         }
         TTF_Font* font = Font(style);
         if (font == nullptr) {
-            return;
+            return {};
         }
         const Coverage* coverage = Render(font, text);
         if (coverage == nullptr) {
-            return;
+            return {};
         }
         Blend(target, x, y, *coverage, style.color);
+        return PixelRect{x, y, x + coverage->width, y + coverage->height};
     }
 
     int TextWidth(std::string_view text, const TextStyle& style) override {
@@ -151,6 +181,7 @@ private:
                 SDL_FreeSurface(argb);
             }
         }
+        coverage.FindRuns();
         // Texts that rendered nothing (blanks only) are kept as empty.
         return &rendered_.emplace(std::move(key), std::move(coverage)).first->second;
     }
@@ -164,24 +195,28 @@ private:
         const std::uint32_t g = (color >> 8) & 0xFF;
         const std::uint32_t b = color & 0xFF;
         for (int ty = y0; ty < y1; ++ty) {
-            const std::uint8_t* src =
-                c.alpha.data() + static_cast<std::size_t>(ty - y) * c.width + (x0 - x);
-            std::uint32_t* dst = target.pixels + static_cast<std::ptrdiff_t>(ty) * target.pitch;
-            for (int tx = x0; tx < x1; ++tx, ++src) {
-                const std::uint32_t a = *src;
-                if (a == 0) {
-                    continue;
+            const std::uint8_t* src = c.alpha.data() + static_cast<std::size_t>(ty - y) * c.width;
+            std::uint32_t* dst = target.pixels + static_cast<std::ptrdiff_t>(ty) * target.pitch + x;
+            const Coverage::Run* end =
+                c.runs.data() + c.rowStart[static_cast<std::size_t>(ty - y) + 1];
+            for (const Coverage::Run* run =
+                     c.runs.data() + c.rowStart[static_cast<std::size_t>(ty - y)];
+                 run != end; ++run) {
+                const int from = std::max(run->start, x0 - x);
+                const int to = std::min(run->start + run->length, x1 - x);
+                for (int i = from; i < to; ++i) {
+                    const std::uint32_t a = src[i];
+                    if (a == 255) {
+                        dst[i] = color & 0xFFFFFF;
+                        continue;
+                    }
+                    const std::uint32_t d = dst[i];
+                    const std::uint32_t inv = 255 - a;
+                    const std::uint32_t nr = (r * a + ((d >> 16) & 0xFF) * inv + 127) / 255;
+                    const std::uint32_t ng = (g * a + ((d >> 8) & 0xFF) * inv + 127) / 255;
+                    const std::uint32_t nb = (b * a + (d & 0xFF) * inv + 127) / 255;
+                    dst[i] = (nr << 16) | (ng << 8) | nb;
                 }
-                if (a == 255) {
-                    dst[tx] = color & 0xFFFFFF;
-                    continue;
-                }
-                const std::uint32_t d = dst[tx];
-                const std::uint32_t inv = 255 - a;
-                const std::uint32_t nr = (r * a + ((d >> 16) & 0xFF) * inv + 127) / 255;
-                const std::uint32_t ng = (g * a + ((d >> 8) & 0xFF) * inv + 127) / 255;
-                const std::uint32_t nb = (b * a + (d & 0xFF) * inv + 127) / 255;
-                dst[tx] = (nr << 16) | (ng << 8) | nb;
             }
         }
     }
@@ -195,10 +230,20 @@ private:
             *h = TTF_FontHeight(font);
         }
         if (w != nullptr && !text.empty()) {
+            // The heads-up display measures the same few texts every frame.
+            auto key = std::make_pair(font, std::string(text));
+            if (auto it = widths_.find(key); it != widths_.end()) {
+                *w = it->second;
+                return;
+            }
             const std::string utf8 = Cp1251ToUtf8(text);
             int width = 0;
             if (TTF_SizeUTF8(font, utf8.c_str(), &width, nullptr) == 0) {
                 *w = width;
+                if (widths_.size() >= kMaxRendered) {
+                    widths_.clear();
+                }
+                widths_.emplace(std::move(key), width);
             }
         }
     }
@@ -208,6 +253,7 @@ private:
     bool ttfStarted_ = false;
     std::map<FontKey, TTF_Font*> fonts_;
     std::map<std::pair<TTF_Font*, std::string>, Coverage> rendered_;
+    std::map<std::pair<TTF_Font*, std::string>, int> widths_;
 };
 
 } // namespace
