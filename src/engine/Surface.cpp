@@ -193,6 +193,17 @@ void TDirectDrawSurface::Written::Reset(int width, int height) {
     bits.assign(static_cast<std::size_t>(words) * static_cast<std::size_t>(height), 0);
 }
 
+bool TDirectDrawSurface::Written::MostlyClear(int width) const {
+    std::size_t blocks = 0;
+    for (const std::uint64_t word : bits) {
+        blocks += static_cast<std::size_t>(std::popcount(word));
+    }
+    const std::size_t rows = words > 0 ? bits.size() / static_cast<std::size_t>(words) : 0;
+    const std::size_t perRow =
+        static_cast<std::size_t>((width + (1 << kBlockShift) - 1) >> kBlockShift);
+    return 5 * blocks <= 2 * perRow * rows; // at most 40 %
+}
+
 void TDirectDrawSurface::Written::Mark(const TRect& rect, int width, int height) {
     const int left = std::max(rect.Left, 0);
     const int top = std::max(rect.Top, 0);
@@ -483,8 +494,9 @@ void TDirectDrawSurface::Fill(std::uint32_t pixel) {
     }
     EndBase();
     // The frame before can be kept when its base covered everything and all
-    // written over it since is known.
-    const bool keep = baseWhole_ && !written_.all;
+    // written over it since is known. Over a busy frame the pieces cost more
+    // than copying the base whole.
+    const bool keep = baseWhole_ && !written_.all && written_.MostlyClear(width_);
     lastBase_.swap(base_);
     base_.clear();
     std::swap(lastWritten_, written_);

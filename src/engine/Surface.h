@@ -195,6 +195,7 @@ private:
         std::vector<std::uint64_t> bits;
         void Reset(int width, int height);
         void Mark(const TRect& rect, int width, int height);
+        bool MostlyClear(int width) const;
     };
 
     void ResolveFill() const; // writes what is left of a deferred fill
