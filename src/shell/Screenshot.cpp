@@ -102,9 +102,11 @@ std::string SaveScreenshot(TmainForm& form) {
         for (int n = 2; std::filesystem::exists(path, error) && n < 1000; ++n) {
             path = folder / (stem + "-" + std::to_string(n) + ".png");
         }
-        if (WriteFramePng(path.string(), form)) {
-            platform::LogEvent("screenshot " + path.string());
-            return path.string();
+        // UTF-8, not the ANSI code page: C:\Users\Иван\Pictures must survive.
+        const std::string written = platform::Utf8FromPath(path);
+        if (WriteFramePng(written, form)) {
+            platform::LogEvent("screenshot " + written);
+            return written;
         }
     }
     platform::LogEvent("screenshot failed");

@@ -249,7 +249,7 @@ TEST(ShellRecord, TheFilesSeedGivesWayToTheCommandLine) {
 // game neither sees the key nor pauses.
 TEST(ShellRecord, PrintScreenWritesTheFrameOfItsTick) {
     GameRun run;
-    const std::filesystem::path pictures = run.Dir() / "pictures";
+    const std::filesystem::path pictures = run.Dir() / "Изображения";
     const std::filesystem::path home = run.Dir() / "home";
     const std::filesystem::path locked = run.Dir() / "locked";
     std::filesystem::create_directories(locked);
