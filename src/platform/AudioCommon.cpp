@@ -9,6 +9,7 @@
 #include <iterator>
 #include <map>
 #include <sstream>
+#include <system_error>
 
 namespace platform::audio {
 
@@ -189,8 +190,13 @@ std::uint32_t SongLibrary::Load(const std::string& path) {
             openmpt::probe_file_header_result_success) {
             return 0;
         }
-        entry.firstPlayerLater =
-            std::async(std::launch::async, [shared] { return MakePlayer(*shared); });
+        try {
+            entry.firstPlayerLater =
+                std::async(std::launch::async, [shared] { return MakePlayer(*shared); });
+        } catch (const std::system_error&) {
+            // No threads here (the browser's page): made at once.
+            entry.firstPlayer = MakePlayer(*shared);
+        }
     } else {
         entry.firstPlayer = MakePlayer(*shared);
         if (!entry.firstPlayer) {

@@ -11,6 +11,9 @@
 // scales through a renderer where the GPU does the work, else with our own
 // scalers straight into the window surface.
 #include <SDL.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -25,6 +28,32 @@
 #include "platform/sdl/KeyMap.h"
 #include "platform/sdl/SdlSubsystem.h"
 #include "platform/sdl/WindowManager.h"
+
+#ifdef __EMSCRIPTEN__
+// A page cannot be minimised: a blank cover of a neutral grey hides it, and
+// the game waits (the frame loop yields to the browser) until a key or a
+// click takes the cover away. That key is not the game's.
+// clang-format off
+EM_ASYNC_JS(void, BrineholdCoverUntilKey, (), {
+    await new Promise((resolve) => {
+        const cover = document.createElement("div");
+        cover.id = "boss";
+        cover.style.cssText = "position:fixed;inset:0;background:#d4d4d4;z-index:10";
+        document.body.appendChild(cover);
+        const done = (event) => {
+            event.preventDefault();
+            event.stopImmediatePropagation();
+            window.removeEventListener("keydown", done, true);
+            window.removeEventListener("pointerdown", done, true);
+            cover.remove();
+            resolve();
+        };
+        window.addEventListener("keydown", done, true);
+        window.addEventListener("pointerdown", done, true);
+    });
+});
+// clang-format on
+#endif
 
 namespace platform {
 namespace {
@@ -266,9 +295,13 @@ public:
     }
 
     void Minimize() override {
+#ifdef __EMSCRIPTEN__
+        BrineholdCoverUntilKey();
+#else
         if (window_ != nullptr) {
             SDL_MinimizeWindow(window_);
         }
+#endif
     }
 
     bool IsActive() override {
