@@ -26,6 +26,11 @@ std::uint32_t SongLoadFromFile(const std::string& path) {
     return handle;
 }
 
+std::uint32_t TakeFailedSongLoad() {
+    auto* audio = Output();
+    return audio ? audio->TakeFailedSong() : 0;
+}
+
 void SongPlay(std::uint32_t handle) {
     platform::LogEvent("music play " + std::to_string(handle));
     if (auto* audio = Output(); audio && handle != 0) {

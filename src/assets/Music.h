@@ -17,6 +17,11 @@ void SetMusicOutput(platform::IAudio* audio);
 // ("sound\\1.xm": '\\' works as '/', file names match without regard to
 // case). Returns 0 for a missing or unreadable module.
 std::uint32_t SongLoadFromFile(const std::string& path);
+// A handle SongLoadFromFile returned whose module the output could read
+// whole only afterwards, in the background, and found unreadable: each is
+// named once, 0 when there is none. The caller treats it as a load that
+// failed. Never waits and logs nothing.
+std::uint32_t TakeFailedSongLoad();
 // Plays the song from its beginning, looping; it replaces the one playing.
 void SongPlay(std::uint32_t handle);
 // Stops the song; a song already stopped, or handle 0, does nothing.

@@ -148,12 +148,18 @@ TDirectDrawSurface::TDirectDrawSurface(int width, int height) {
 TDirectDrawSurface::~TDirectDrawSurface() = default;
 
 void TDirectDrawSurface::SetSize(int width, int height) {
+    SetSizeForOverwrite(width, height);
+    std::fill(pixels_.begin(), pixels_.end(), 0u);
+}
+
+void TDirectDrawSurface::SetSizeForOverwrite(int width, int height) {
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
     if (width_ == 0 || height_ == 0) {
         width_ = height_ = 0;
     }
-    pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0);
+    pixels_.clear();
+    pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
     data_ = pixels_.data();
     fillPending_ = false;
     runs_.reset();
@@ -480,7 +486,15 @@ void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectD
 // ------------------------------------------------------- DIB to surfaces
 
 void CopyBlockToSurface(TDirectDrawSurface& surface, TDIB& dib, const TRect& rect) {
-    surface.SetSize(rect.Width(), rect.Height());
+    // A block inside the picture writes every pixel; one reaching past its
+    // edge leaves the rest black.
+    const bool inside = !dib.Empty() && rect.Left >= 0 && rect.Top >= 0 &&
+                        rect.Right <= dib.Width() && rect.Bottom <= dib.Height();
+    if (inside) {
+        surface.SetSizeForOverwrite(rect.Width(), rect.Height());
+    } else {
+        surface.SetSize(rect.Width(), rect.Height());
+    }
     if (surface.Width() > 0) {
         dib.CopyBlock(rect.Left, rect.Top, rect.Width(), rect.Height(), surface.View());
     }

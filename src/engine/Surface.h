@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/Geometry.h"
@@ -108,6 +109,9 @@ public:
 
     // Resizes; every pixel becomes 0. Negative sizes count as 0.
     void SetSize(int width, int height);
+    // Resizes and leaves the pixels as they happen to be, for a caller that
+    // writes every one of them next (saves a pass over large pictures).
+    void SetSizeForOverwrite(int width, int height);
 
     // Writable access to the pixels (row-major, pitch = Width()).
     std::uint32_t* Pixels();
@@ -161,8 +165,16 @@ private:
 
     int width_ = 0;
     int height_ = 0;
+    // Default-initialising, so that SetSizeForOverwrite skips the zero fill.
+    template <class T> struct NoFillAllocator : std::allocator<T> {
+        template <class U> struct rebind { using other = NoFillAllocator<U>; };
+        template <class U> void construct(U* place) { ::new (static_cast<void*>(place)) U; }
+        template <class U, class... Args> void construct(U* place, Args&&... args) {
+            ::new (static_cast<void*>(place)) U(std::forward<Args>(args)...);
+        }
+    };
     // Mutable for the deferred fill, which reads as already done.
-    mutable std::vector<std::uint32_t> pixels_;
+    mutable std::vector<std::uint32_t, NoFillAllocator<std::uint32_t>> pixels_;
     std::uint32_t* data_ = nullptr; // pixels_ or lent memory (UseMemory)
     mutable bool fillPending_ = false;
     std::uint32_t fillPixel_ = 0;

@@ -74,6 +74,11 @@ public:
     virtual void StopSong(Song song) = 0;
     // The song playing, or 0.
     virtual Song PlayingSong() const = 0;
+    // An output may read a module whole only after LoadSong has returned
+    // (the SDL output does, so that start-up does not wait for it). A song
+    // it accepted that then proved unreadable is named here once, after the
+    // fact, and plays silence; 0 when there is none. Never waits.
+    virtual Song TakeFailedSong() = 0;
 
     // Sample frames the output has mixed since Open (for measurements).
     virtual std::uint64_t FramesMixed() const = 0;

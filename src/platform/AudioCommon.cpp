@@ -183,6 +183,7 @@ std::uint32_t SongLibrary::Load(const std::string& path) {
     auto shared = std::make_shared<const std::vector<std::uint8_t>>(std::move(bytes));
     Entry entry;
     entry.bytes = shared;
+    std::shared_ptr<std::atomic<Outcome>> outcome; // what the worker finds
     if (background_) {
         // Given the whole file, the probe never asks for more.
         if (openmpt::probe_file_header(openmpt::probe_file_header_flags_default2, shared->data(),
@@ -190,12 +191,20 @@ std::uint32_t SongLibrary::Load(const std::string& path) {
             openmpt::probe_file_header_result_success) {
             return 0;
         }
+        outcome = std::make_shared<std::atomic<Outcome>>(Outcome::Loading);
         try {
-            entry.firstPlayerLater =
-                std::async(std::launch::async, [shared] { return MakePlayer(*shared); });
+            entry.firstPlayerLater = std::async(std::launch::async, [shared, outcome] {
+                auto player = MakePlayer(*shared);
+                outcome->store(player ? Outcome::Ready : Outcome::Unreadable);
+                return player;
+            });
         } catch (const std::system_error&) {
             // No threads here (the browser's page): made at once.
+            outcome.reset();
             entry.firstPlayer = MakePlayer(*shared);
+            if (!entry.firstPlayer) {
+                return 0;
+            }
         }
     } else {
         entry.firstPlayer = MakePlayer(*shared);
@@ -206,6 +215,9 @@ std::uint32_t SongLibrary::Load(const std::string& path) {
     const std::uint32_t id = nextId_++;
     if (nextId_ == 0) {
         nextId_ = 1;
+    }
+    if (outcome) {
+        pending_.push_back({id, std::move(outcome)});
     }
     songs_[id] = std::move(entry);
     loadOrder_.push_back(id);
@@ -243,6 +255,23 @@ std::future<std::unique_ptr<openmpt::module>> SongLibrary::StartPlayerLater(std:
     std::promise<std::unique_ptr<openmpt::module>> ready;
     ready.set_value(std::move(player));
     return ready.get_future();
+}
+
+std::uint32_t SongLibrary::TakeFailedLoad() {
+    // Finished loads leave the list; the first unreadable one is the answer.
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        const Outcome outcome = it->outcome->load();
+        if (outcome == Outcome::Loading) {
+            ++it;
+            continue;
+        }
+        const std::uint32_t song = it->song;
+        it = pending_.erase(it);
+        if (outcome == Outcome::Unreadable) {
+            return song;
+        }
+    }
+    return 0;
 }
 
 void SongLibrary::SetPlaying(std::uint32_t song) {

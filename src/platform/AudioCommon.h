@@ -3,6 +3,7 @@
 // loaded songs. No SDL.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <future>
@@ -82,7 +83,8 @@ public:
     // song's first player is made on a worker thread, so that the caller
     // does not wait for libopenmpt to read the whole module (about a tenth of
     // a second). A file whose header passes but whose body cannot be read
-    // then plays silence.
+    // gets a handle that plays silence, and TakeFailedLoad names it once
+    // the worker has given up.
     explicit SongLibrary(bool background = false);
     ~SongLibrary();
     SongLibrary(const SongLibrary&) = delete;
@@ -98,19 +100,30 @@ public:
     // loaded in the background, ready otherwise. Invalid where StartPlayer
     // gives nullptr; holds nullptr if the background load failed.
     std::future<std::unique_ptr<openmpt::module>> StartPlayerLater(std::uint32_t song);
+    // A song Load accepted in the background whose module then proved
+    // unreadable, each reported once; 0 when there is none (yet). Never
+    // waits for a worker.
+    std::uint32_t TakeFailedLoad();
     // Keeps `song` from being forgotten while it plays (0: none).
     void SetPlaying(std::uint32_t song);
     std::uint32_t Playing() const { return playing_; }
 
 private:
+    // What a worker found, shared with the worker itself.
+    enum class Outcome { Loading, Ready, Unreadable };
     struct Entry {
         std::shared_ptr<const std::vector<std::uint8_t>> bytes;
         std::unique_ptr<openmpt::module> firstPlayer; // made while checking the file
         std::future<std::unique_ptr<openmpt::module>> firstPlayerLater; // or being made
     };
+    struct PendingLoad {
+        std::uint32_t song;
+        std::shared_ptr<std::atomic<Outcome>> outcome;
+    };
     void Trim();
 
     bool background_;
+    std::vector<PendingLoad> pending_; // background loads not yet seen ending
 
     std::unordered_map<std::uint32_t, Entry> songs_;
     std::deque<std::uint32_t> loadOrder_;

@@ -1,6 +1,7 @@
 #include "platform/Scaler.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -231,24 +232,52 @@ void AreaScaler::Prepare(int sourceWidth, int sourceHeight, int width, int heigh
     lower_.assign(static_cast<std::size_t>(width), 0);
     upperRow_ = -1;
     lowerRow_ = -1;
+
+    blockWidth_ = std::max(32, (sourceWidth + 63) / 64);
+    const int blocks = (sourceWidth + blockWidth_ - 1) / blockWidth_;
+    allBlocks_ = blocks == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << blocks) - 1;
+    blockFrom_.assign(static_cast<std::size_t>(blocks), 0);
+    blockTo_.assign(static_cast<std::size_t>(blocks), 0);
+    for (int b = 0; b < blocks; ++b) {
+        const int start = b * blockWidth_;
+        const int end = std::min(start + blockWidth_, sourceWidth);
+        int from = width;
+        int to = 0;
+        for (int x = 0; x < width; ++x) {
+            const Tap& tap = columns_[static_cast<std::size_t>(x)];
+            if (tap.next >= start && tap.index < end) {
+                from = std::min(from, x);
+                to = x + 1;
+            }
+        }
+        blockFrom_[static_cast<std::size_t>(b)] = std::min(from, to) / 8 * 8;
+        blockTo_[static_cast<std::size_t>(b)] = std::min((to + 7) / 8 * 8, width);
+    }
+    changed_.assign(static_cast<std::size_t>(sourceHeight), 0);
+    previous_.assign(static_cast<std::size_t>(sourceWidth) * static_cast<std::size_t>(sourceHeight),
+                     0);
+    havePrevious_ = false;
 }
 
-void AreaScaler::WidenRow(const std::uint32_t* source, std::uint32_t* row) const {
-    const Tap* tap = columns_.data();
-    int x = 0;
+void AreaScaler::Widen(const std::uint32_t* source, std::uint32_t* row, int from, int to) const {
+    int x = from;
 #if BRINEHOLD_SCALER_AVX2
     if (HasAvx2() && !groups_.empty()) {
-        WidenGroups(source, row, groups_.data(), static_cast<int>(groups_.size()));
-        x = static_cast<int>(groups_.size()) * 8;
-        tap += x;
+        const int first = from / 8;
+        const int end = std::min(static_cast<int>(groups_.size()), (to + 7) / 8);
+        if (first < end) {
+            WidenGroups(source, row + first * 8, groups_.data() + first, end - first);
+            x = end * 8;
+        }
     }
 #endif
+    const Tap* tap = columns_.data() + x;
 #if BRINEHOLD_SCALER_SSE2
     // Four pixels at a time: their two source pixels gathered, then mixed
     // with each pixel's own weight.
     const __m128i zero = _mm_setzero_si128();
     const __m128i full = _mm_set1_epi16(256);
-    for (; x + 4 <= width_; x += 4, tap += 4) {
+    for (; x + 4 <= to; x += 4, tap += 4) {
         const __m128i a = _mm_setr_epi32(
             static_cast<int>(source[tap[0].index]), static_cast<int>(source[tap[1].index]),
             static_cast<int>(source[tap[2].index]), static_cast<int>(source[tap[3].index]));
@@ -265,10 +294,137 @@ void AreaScaler::WidenRow(const std::uint32_t* source, std::uint32_t* row) const
         _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), _mm_packus_epi16(low, high));
     }
 #endif
-    for (; x < width_; ++x, ++tap) {
+    for (; x < to; ++x, ++tap) {
         const std::uint32_t a = source[tap->index];
         row[x] = tap->weight == 0 ? a : Mix(a, source[tap->index + 1], tap->weight);
     }
+}
+
+namespace {
+
+// Calls `visit(first, count)` for each run of set bits of `mask`.
+template <class Visit> void ForEachRun(std::uint64_t mask, Visit visit) {
+    while (mask != 0) {
+        const int first = std::countr_zero(mask);
+        const int count = std::countr_one(mask >> first);
+        visit(first, count);
+        mask = first + count >= 64 ? 0 : mask & ~((std::uint64_t{1} << (first + count)) - 1);
+    }
+}
+
+} // namespace
+
+void AreaScaler::WidenBlocks(const std::uint32_t* source, std::uint32_t* row,
+                             std::uint64_t blocks) const {
+    ForEachRun(blocks, [&](int first, int count) {
+        Widen(source, row, blockFrom_[static_cast<std::size_t>(first)],
+              blockTo_[static_cast<std::size_t>(first + count - 1)]);
+    });
+}
+
+namespace {
+
+// True when `count` pixels at `a` and `b` differ; one pass, no early exit
+// (the blocks are short).
+bool Differs(const std::uint32_t* a, const std::uint32_t* b, std::size_t count) {
+    std::size_t i = 0;
+#if BRINEHOLD_SCALER_SSE2
+    __m128i any = _mm_setzero_si128();
+    for (; i + 8 <= count; i += 8) {
+        const auto* pa = reinterpret_cast<const __m128i*>(a + i);
+        const auto* pb = reinterpret_cast<const __m128i*>(b + i);
+        any = _mm_or_si128(any, _mm_xor_si128(_mm_loadu_si128(pa), _mm_loadu_si128(pb)));
+        any = _mm_or_si128(any, _mm_xor_si128(_mm_loadu_si128(pa + 1), _mm_loadu_si128(pb + 1)));
+    }
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) != 0xFFFF) {
+        return true;
+    }
+#endif
+    return i < count && std::memcmp(a + i, b + i, (count - i) * sizeof(std::uint32_t)) != 0;
+}
+
+} // namespace
+
+void AreaScaler::FindChanges(PixelView source) {
+    const auto width = static_cast<std::size_t>(sourceWidth_);
+    const auto block = static_cast<std::size_t>(blockWidth_);
+    for (int y = 0; y < sourceHeight_; ++y) {
+        const std::uint32_t* now = Row(source, y);
+        std::uint32_t* before = previous_.data() + static_cast<std::size_t>(y) * width;
+        std::uint64_t mask = 0;
+        for (std::size_t b = 0, from = 0; from < width; ++b, from += block) {
+            const std::size_t count = std::min(block, width - from);
+            if (Differs(now + from, before + from, count)) {
+                mask |= std::uint64_t{1} << b;
+                std::memcpy(before + from, now + from, count * sizeof(std::uint32_t));
+            }
+        }
+        changed_[static_cast<std::size_t>(y)] = mask;
+    }
+}
+
+void AreaScaler::ScaleRows(PixelView source, PixelView destination, bool whole) {
+    // The widened rows are rebuilt every frame (the picture changes).
+    upperRow_ = -1;
+    lowerRow_ = -1;
+    written_.clear();
+    for (int y = 0; y < height_; ++y) {
+        const Tap tap = rows_[static_cast<std::size_t>(y)];
+        std::uint64_t need = allBlocks_;
+        if (!whole) {
+            need = changed_[static_cast<std::size_t>(tap.index)] |
+                   (tap.weight != 0 ? changed_[static_cast<std::size_t>(tap.index) + 1] : 0);
+            if (need == 0) {
+                continue;
+            }
+        }
+        std::uint32_t* out = Row(destination, y);
+        if (tap.index != upperRow_) {
+            if (tap.index == lowerRow_) {
+                std::swap(upper_, lower_);
+                std::swap(upperRow_, lowerRow_);
+                std::swap(upperBlocks_, lowerBlocks_);
+            } else {
+                upperRow_ = tap.index;
+                upperBlocks_ = 0;
+            }
+        }
+        WidenBlocks(Row(source, tap.index), upper_.data(), need & ~upperBlocks_);
+        upperBlocks_ |= need;
+        if (tap.weight != 0) {
+            if (lowerRow_ != tap.index + 1) {
+                lowerRow_ = tap.index + 1;
+                lowerBlocks_ = 0;
+            }
+            WidenBlocks(Row(source, tap.index + 1), lower_.data(), need & ~lowerBlocks_);
+            lowerBlocks_ |= need;
+        }
+        int left = width_;
+        int right = 0;
+        ForEachRun(need, [&](int first, int count) {
+            const int from = blockFrom_[static_cast<std::size_t>(first)];
+            const int to = blockTo_[static_cast<std::size_t>(first + count - 1)];
+            if (tap.weight == 0) {
+                CopyRow(out + from, upper_.data() + from, to - from);
+            } else {
+                MixRows(upper_.data() + from, lower_.data() + from, out + from, to - from,
+                        tap.weight);
+            }
+            left = std::min(left, from);
+            right = std::max(right, to);
+        });
+        // Neighbouring rows written join one box.
+        if (!written_.empty() && written_.back().y + written_.back().h == y) {
+            Rect& box = written_.back();
+            const int boxRight = std::max(box.x + box.w, right);
+            box.x = std::min(box.x, left);
+            box.w = boxRight - box.x;
+            ++box.h;
+        } else {
+            written_.push_back({left, y, right - left, 1});
+        }
+    }
+    EndStreaming();
 }
 
 void AreaScaler::Scale(PixelView source, PixelView destination) {
@@ -277,32 +433,32 @@ void AreaScaler::Scale(PixelView source, PixelView destination) {
         return;
     }
     Prepare(source.width, source.height, destination.width, destination.height);
-    // The widened rows are rebuilt every frame (the picture changes).
-    upperRow_ = -1;
-    lowerRow_ = -1;
-    for (int y = 0; y < height_; ++y) {
-        const Tap tap = rows_[static_cast<std::size_t>(y)];
-        std::uint32_t* out = Row(destination, y);
-        if (tap.index != upperRow_) {
-            if (tap.index == lowerRow_) {
-                std::swap(upper_, lower_);
-                std::swap(upperRow_, lowerRow_);
-            } else {
-                WidenRow(Row(source, tap.index), upper_.data());
-                upperRow_ = tap.index;
-            }
-        }
-        if (tap.weight == 0) {
-            CopyRow(out, upper_.data(), width_);
-            continue;
-        }
-        if (lowerRow_ != tap.index + 1) {
-            WidenRow(Row(source, tap.index + 1), lower_.data());
-            lowerRow_ = tap.index + 1;
-        }
-        MixRows(upper_.data(), lower_.data(), out, width_, tap.weight);
+    havePrevious_ = false;
+    ScaleRows(source, destination, true);
+}
+
+const std::vector<Rect>& AreaScaler::ScaleChanges(PixelView source, PixelView destination) {
+    if (source.pixels == nullptr || destination.pixels == nullptr || source.width <= 0 ||
+        source.height <= 0 || destination.width <= 0 || destination.height <= 0) {
+        written_.clear();
+        return written_;
     }
-    EndStreaming();
+    Prepare(source.width, source.height, destination.width, destination.height);
+    if (havePrevious_ && destination.pixels == previousDestination_.pixels &&
+        destination.pitch == previousDestination_.pitch) {
+        FindChanges(source);
+        ScaleRows(source, destination, false);
+        return written_;
+    }
+    for (int y = 0; y < sourceHeight_; ++y) {
+        const auto width = static_cast<std::size_t>(sourceWidth_);
+        std::memcpy(previous_.data() + static_cast<std::size_t>(y) * width, Row(source, y),
+                    width * sizeof(std::uint32_t));
+    }
+    havePrevious_ = true;
+    previousDestination_ = destination;
+    ScaleRows(source, destination, true);
+    return written_;
 }
 
 } // namespace platform

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/Letterbox.h"
 #include "platform/Platform.h"
 
 namespace platform {
@@ -22,7 +23,18 @@ void ScaleWhole(PixelView source, PixelView destination, int scale);
 // Keeps its column tables and row buffers between calls of the same size.
 class AreaScaler {
 public:
+    // Writes the whole destination box.
     void Scale(PixelView source, PixelView destination);
+    // The same picture, written only where it can differ from what the
+    // last call wrote into this destination: destination pixels whose
+    // source pixels are unchanged since then are left alone (the game's
+    // frames change in parts). Returns the boxes written, in destination
+    // coordinates; everything at the first call, after Scale or Forget, or
+    // for another destination.
+    const std::vector<Rect>& ScaleChanges(PixelView source, PixelView destination);
+    // The destination was overwritten or replaced: the next ScaleChanges
+    // writes it whole.
+    void Forget() { havePrevious_ = false; }
 
     // Eight destination columns fed from eight neighbouring source pixels
     // starting at `base` (for the vector path).
@@ -40,7 +52,15 @@ private:
         std::uint32_t weight; // of the next one, 0..256
     };
     void Prepare(int sourceWidth, int sourceHeight, int width, int height);
-    void WidenRow(const std::uint32_t* source, std::uint32_t* row) const;
+    // Widens destination columns [from, to) of a row; `from` is a multiple of 8.
+    void Widen(const std::uint32_t* source, std::uint32_t* row, int from, int to) const;
+    // Widens the destination columns the source blocks of `blocks` feed.
+    void WidenBlocks(const std::uint32_t* source, std::uint32_t* row, std::uint64_t blocks) const;
+    // Marks in changed_ the blocks that differ from previous_, and updates it.
+    void FindChanges(PixelView source);
+    // Writes every destination row, or (`whole` false) the blocks of
+    // changed_ that feed each row; notes the boxes written in written_.
+    void ScaleRows(PixelView source, PixelView destination, bool whole);
 
     int sourceWidth_ = 0;
     int sourceHeight_ = 0;
@@ -54,6 +74,19 @@ private:
     std::vector<std::uint32_t> lower_;
     int upperRow_ = -1;
     int lowerRow_ = -1;
+    std::uint64_t upperBlocks_ = 0; // the blocks of each widened row made so far
+    std::uint64_t lowerBlocks_ = 0;
+
+    // Changes are found in blocks of source columns, at most 64 a row.
+    int blockWidth_ = 32;
+    std::uint64_t allBlocks_ = 0;
+    std::vector<int> blockFrom_;          // the destination columns a block feeds,
+    std::vector<int> blockTo_;            // widened to multiples of 8
+    std::vector<std::uint64_t> changed_;  // per source row
+    std::vector<std::uint32_t> previous_; // the source last scaled by ScaleChanges
+    bool havePrevious_ = false;
+    PixelView previousDestination_{};
+    std::vector<Rect> written_;
 };
 
 } // namespace platform

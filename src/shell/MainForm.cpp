@@ -39,7 +39,10 @@ TmainForm::TmainForm(const TFormEnvironment& environment)
     DXTimer1->ActiveOnly = true;
     DXTimer1->SetInterval(16);
     DXTimer1->SetEnabled(true);
-    DXTimer1->OnTimer = [this](TDXTimer*, int lagCount) { DXTimer1Timer(lagCount); };
+    DXTimer1->OnTimer = [this](TDXTimer*, int lagCount) {
+        CheckLateSongFailures();
+        DXTimer1Timer(lagCount);
+    };
     DXTimer1->OnActivate = [this](TDXTimer*) { DXTimer1Activate(); };
     DXTimer1->OnDeactivate = [this](TDXTimer*) { DXTimer1Deactivate(); };
 
@@ -47,7 +50,10 @@ TmainForm::TmainForm(const TFormEnvironment& environment)
     DXTimer2->ActiveOnly = false;
     DXTimer2->SetInterval(16);
     DXTimer2->SetEnabled(false);
-    DXTimer2->OnTimer = [this](TDXTimer*, int lagCount) { DXTimer2Timer(lagCount); };
+    DXTimer2->OnTimer = [this](TDXTimer*, int lagCount) {
+        CheckLateSongFailures();
+        DXTimer2Timer(lagCount);
+    };
     DXTimer2->OnActivate = [this](TDXTimer*) { DXTimer2Activate(); };
     DXTimer2->OnDeactivate = [this](TDXTimer*) { DXTimer2Deactivate(); };
 
@@ -345,6 +351,7 @@ void TmainForm::UpdateBossKeyName() {
 }
 
 void TmainForm::SaveConfig() {
+    ++saves_;
     TConfigRecord record = ConfigRecord;
     if (forcedMode_) {
         record.Windowed = savedWindowed_; // the command line's mode is not kept
@@ -384,10 +391,40 @@ void TmainForm::PlayEffect(const char* name) {
 void TmainForm::LoadAndPlaySong(const char* path) {
     SongHandle = SongLoadFromFile(path);
     if (SongHandle != 0) {
+        savesAtSongLoad_ = saves_;
         SongPlay(SongHandle);
     } else {
         ShowMessage(Ru("Не могу загрузить музыку!"));
         ConfigRecord.MusicOn = 0;
+    }
+}
+
+void TmainForm::CheckLateSongFailures() {
+    bool failed = false;
+    bool savedSince = false;
+    // Only the tune that should be sounding now counts: one replaced since
+    // its load has nothing left to fail, and the one that replaced it is
+    // reported on its own.
+    while (const std::uint32_t song = TakeFailedSongLoad()) {
+        if (song != SongHandle) {
+            continue;
+        }
+        failed = true;
+        savedSince = saves_ != savesAtSongLoad_;
+        SongHandle = 0;
+    }
+    if (!failed) {
+        return;
+    }
+    ShowMessage(Ru("Не могу загрузить музыку!"));
+    ConfigRecord.MusicOn = 0;
+    if (MenuScreen == msOptions) {
+        ShowOptionSprites();
+    }
+    // The options' switch saves right after its load; the file must not
+    // keep music on where a failure at once would have saved it off.
+    if (savedSince) {
+        SaveConfig();
     }
 }
 

@@ -140,6 +140,12 @@ public:
     void PlayEffect(const char* name) override;
     void LoadAndPlaySong(const char* path) override;
     void StopSong() override; // SongStop(SongHandle)
+    // The tune that should be sounding, found unreadable by the output only
+    // after its load had returned (it reads modules in the background),
+    // fails now as the load would have: the message, music off, and the
+    // record saved again if it was saved meanwhile. Called at the start of
+    // every tick.
+    void CheckLateSongFailures();
     void OpenWithDesktop(const std::string& target) override;
     void ShowMouseCursor(bool Show) override;
     void SetCursorPos(int x, int y) override;
@@ -172,6 +178,8 @@ private:
     TFormEnvironment environment_;
     bool closed_ = false;
     bool saveFailureShown_ = false;
+    std::uint32_t saves_ = 0;                           // SaveConfig calls so far
+    std::uint32_t savesAtSongLoad_ = 0;                 // saves_ when SongHandle was loaded
     std::set<std::string, std::less<>> missingEffects_; // reported once each
     // --windowed / --fullscreen: while set, saves write the mode the file had.
     bool forcedMode_ = false;

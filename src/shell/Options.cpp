@@ -193,7 +193,8 @@ Headless, lag and skip lines drive the timer of every script; in a window
 they do so only in a recording. Print Screen writes the picture as
 brinehold-YYYYMMDD-HHMMSS.png to $XDG_PICTURES_DIR/Brinehold (the pictures
 folder of user-dirs.dirs when the variable is not set), else to
-~/Pictures/Brinehold, else to the settings folder.
+~/Pictures/Brinehold, else to the settings folder; on Windows to
+Pictures\Brinehold, else to the settings folder.
 
 A malformed option or script line ends the program with exit code 2.
 )";

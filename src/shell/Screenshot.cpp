@@ -4,6 +4,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/FilePath.h"
+#include "platform/Folders.h"
 #include "platform/Image.h"
 #include "platform/Log.h"
 #include "shell/MainForm.h"
@@ -54,6 +56,15 @@ std::filesystem::path PicturesFromUserDirs(const std::filesystem::path& home) {
 
 std::vector<std::filesystem::path> ScreenshotFolders() {
     std::vector<std::filesystem::path> folders;
+    std::error_code error;
+    if (platform::SystemFolderRules() == platform::FolderRules::Windows) {
+        const std::string pictures = platform::PicturesFolder();
+        if (!pictures.empty()) {
+            folders.push_back(platform::PathFromUtf8(pictures) / "Brinehold");
+        }
+        folders.push_back(std::filesystem::current_path(error));
+        return folders;
+    }
     const std::filesystem::path home = FromEnvironment("HOME");
     // Relative values are not meant for us (the desktop's own convention).
     std::filesystem::path pictures = FromEnvironment("XDG_PICTURES_DIR");
@@ -66,7 +77,6 @@ std::vector<std::filesystem::path> ScreenshotFolders() {
     if (home.is_absolute()) {
         folders.push_back(home / "Pictures" / "Brinehold");
     }
-    std::error_code error;
     folders.push_back(std::filesystem::current_path(error));
     return folders;
 }

@@ -12,7 +12,8 @@ class TmainForm;
 bool WriteFramePng(const std::string& path, TmainForm& form);
 
 // Where the Print Screen key puts its pictures, best first:
-// $XDG_PICTURES_DIR/Brinehold, ~/Pictures/Brinehold, then the settings folder.
+// $XDG_PICTURES_DIR/Brinehold, ~/Pictures/Brinehold, then the settings folder;
+// on Windows the user's Pictures\Brinehold, then the settings folder.
 std::vector<std::filesystem::path> ScreenshotFolders();
 // "brinehold-YYYYMMDD-HHMMSS.png" in local time.
 std::string ScreenshotFileName(std::time_t when);

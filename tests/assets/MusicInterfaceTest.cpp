@@ -1,10 +1,13 @@
-// The music player the game calls: handles, failures, one song at a time,
-// stopping what is not playing, and the log lines, over every output.
+// The music player the game calls: handles, failures (at load or found
+// later), one song at a time, stopping what is not playing, and the log
+// lines, over every output.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "assets/Music.h"
@@ -54,6 +57,29 @@ TEST_P(MusicInterface, MissingOrUnreadableModulesGiveHandleZero) {
     EXPECT_EQ(log.front(), "music load sound\\missing.xm 0");
     std::filesystem::remove(junk);
     std::filesystem::remove(empty);
+}
+
+// An output may find a module unreadable only after the load returned; it
+// must then name that handle once, and never a good one.
+TEST_P(MusicInterface, AModuleUnreadableBeyondItsHeaderFailsAtLoadOrIsNamedOnceLater) {
+    const auto damaged = std::filesystem::temp_directory_path() / "brinehold-music-damaged.xm";
+    std::ofstream(damaged, std::ios::binary) << std::string("MO3\x05\xF4\x01\x00\x00", 8);
+    const auto good = SongLoadFromFile("sound\\1.xm");
+    const auto handle = SongLoadFromFile(damaged.string());
+    ASSERT_NE(good, 0u);
+    if (handle != 0) {
+        SongPlay(handle);
+        std::uint32_t named = 0;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (named == 0 && std::chrono::steady_clock::now() < deadline) {
+            named = TakeFailedSongLoad();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        EXPECT_EQ(named, handle);
+    }
+    SongPlay(good);
+    EXPECT_EQ(TakeFailedSongLoad(), 0u); // named once only
+    std::filesystem::remove(damaged);
 }
 
 TEST_P(MusicInterface, GamePathsIgnoreCaseAndBackslashes) {

@@ -255,7 +255,8 @@ TEST(WaveArchiveTest, FilesAreFoundWhateverTheCaseOfTheirPath) {
     const fs::path old = fs::current_path();
     fs::current_path(temp.Path());
     std::vector<std::string> names;
-    EXPECT_EQ(ResolveGamePath("sound\\gamesound.dxw"), "Sound/GameSound.DXW");
+    // A case-blind file system may give the path back as asked; either way it names the file.
+    EXPECT_TRUE(fs::equivalent(ResolveGamePath("sound\\gamesound.dxw"), "Sound/GameSound.DXW"));
     ReadWaveArchiveFile("sound\\gamesound.dxw",
                         [&](WaveItemData&& item) { names.push_back(item.Name); });
     EXPECT_EQ(names, std::vector<std::string>{"menu"});

@@ -26,6 +26,9 @@ protected:
     }
     void TearDown() override {
         fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+        // Windows removes no read-only file.
+        std::error_code ignored;
+        fs::permissions(path_, fs::perms::owner_write, fs::perm_options::add, ignored);
         fs::remove_all(dir_);
     }
     void Write(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
@@ -207,7 +210,12 @@ TEST_F(ConfigFile, ALinkIsFollowedAndStays) {
     const fs::path target = dir_ / "real" / "config.dat";
     std::string error;
     ASSERT_TRUE(WriteConfigFile(target.string(), DefaultConfig(), error)) << error;
-    fs::create_symlink(target, path_);
+    std::error_code linkError;
+    fs::create_symlink(target, path_, linkError);
+    if (linkError) {
+        // Windows lets only privileged users make them, and Wine not at all.
+        GTEST_SKIP() << "this system makes no symbolic link here: " << linkError.message();
+    }
 
     TConfigRecord changed = DefaultConfig();
     changed.MusicOn = 0;
@@ -226,12 +234,14 @@ TEST_F(ConfigFile, AReadOnlyFileIsNotReplaced) {
     ASSERT_TRUE(WriteConfigFile(path_, DefaultConfig(), error));
     const std::string before = Bytes(path_);
     fs::permissions(path_, fs::perms::owner_read | fs::perms::group_read);
+    // As the system keeps it (Windows has a read-only flag, no mode bits).
+    const fs::perms readOnly = fs::status(path_).permissions();
     TConfigRecord changed = DefaultConfig();
     changed.MusicOn = 0;
     EXPECT_FALSE(WriteConfigFile(path_, changed, error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(Bytes(path_), before);
-    EXPECT_EQ(fs::status(path_).permissions(), fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_EQ(fs::status(path_).permissions(), readOnly);
     EXPECT_FALSE(fs::exists(path_ + ".tmp"));
 }
 
@@ -243,8 +253,9 @@ TEST_F(ConfigFile, ThePermissionBitsAreKept) {
           fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
               fs::perms::group_write | fs::perms::others_read}) {
         fs::permissions(path_, mode);
+        const fs::perms kept = fs::status(path_).permissions(); // all of it on POSIX
         ASSERT_TRUE(WriteConfigFile(path_, DefaultConfig(), error)) << error;
-        EXPECT_EQ(fs::status(path_).permissions(), mode);
+        EXPECT_EQ(fs::status(path_).permissions(), kept);
     }
 }
 

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -71,6 +72,112 @@ inline std::vector<std::string> CommandPrefix(const std::string& program) {
     return words;
 }
 
+// `args` with the words of the prefix put before the first Windows program
+// among them, so that a command such as `env X=1 brinehold.exe` or
+// `xvfb-run ... brinehold.exe` starts the game through the prefix too.
+inline std::vector<std::string> WithPrefix(const std::vector<std::string>& args) {
+    std::vector<std::string> command;
+    bool placed = false;
+    for (const auto& arg : args) {
+        if (!placed && arg.ends_with(".exe")) {
+            const auto prefix = CommandPrefix(arg);
+            command.insert(command.end(), prefix.begin(), prefix.end());
+            placed = true;
+        }
+        command.push_back(arg);
+    }
+    return command;
+}
+
+// The game's program as the start of a shell command line, prefix included.
+inline std::string GameCommandLine() {
+    std::string line;
+    for (const auto& word : WithPrefix({GameBinary()})) {
+        line += (line.empty() ? "" : " ") + word;
+    }
+    return line;
+}
+
+// SDL's video driver for a real window: X11 for this build; a Windows build
+// draws through Windows' own driver, which Wine puts on the X display.
+inline std::string WindowVideoDriver() {
+    return GameBinary().ends_with(".exe") ? "windows" : "x11";
+}
+
+// The Wine user's folder (C:\users\NAME) of WINEPREFIX, where a Windows
+// build run through Wine keeps its settings and pictures. Wine sets APPDATA
+// and the known folders itself, so no variable moves them. Empty for this
+// build's own game.
+inline std::filesystem::path WineUserFolder() {
+    if (!GameBinary().ends_with(".exe")) {
+        return {};
+    }
+    const char* prefix = std::getenv("WINEPREFIX");
+    const char* home = std::getenv("HOME");
+    const passwd* user = getpwuid(getuid());
+    const std::filesystem::path wine =
+        prefix != nullptr && *prefix != '\0'
+            ? std::filesystem::path(prefix)
+            : std::filesystem::path(home != nullptr ? home : "/") / ".wine";
+    return wine / "drive_c" / "users" / (user != nullptr ? user->pw_name : "root");
+}
+
+// %APPDATA%\Brinehold of a Windows build under Wine; empty for this build.
+inline std::filesystem::path WineSettingsFolder() {
+    const auto user = WineUserFolder();
+    return user.empty() ? user : user / "AppData" / "Roaming" / "Brinehold";
+}
+
+// The file on this machine that a Windows path of a game under Wine names:
+// C: is WINEPREFIX's drive_c, Z: the root. Other paths are returned as they are.
+inline std::filesystem::path HostPathOf(const std::string& path) {
+    if (path.size() < 3 || path[1] != ':' || path[2] != '\\') {
+        return path;
+    }
+    std::string rest = path.substr(3);
+    for (char& c : rest) {
+        c = c == '\\' ? '/' : c;
+    }
+    const char drive = static_cast<char>(path[0] | 0x20);
+    if (drive == 'c' && !WineUserFolder().empty()) {
+        return WineUserFolder().parent_path().parent_path() / rest;
+    }
+    return drive == 'z' ? std::filesystem::path("/") / rest : std::filesystem::path(path);
+}
+
+// Moves a folder aside while it lives and puts it back after, so a test can
+// start from no settings without losing the ones that were there.
+class SetAside {
+public:
+    explicit SetAside(std::filesystem::path folder) : folder_(std::move(folder)) {
+        std::error_code error;
+        if (!folder_.empty() && std::filesystem::exists(folder_, error)) {
+            aside_ = folder_;
+            aside_ += ".e2e-aside";
+            std::filesystem::remove_all(aside_, error);
+            std::filesystem::rename(folder_, aside_, error);
+            if (error) {
+                throw std::runtime_error("cannot move " + folder_.string() + " aside");
+            }
+        }
+    }
+    ~SetAside() {
+        std::error_code ignored;
+        if (!folder_.empty()) {
+            std::filesystem::remove_all(folder_, ignored);
+        }
+        if (!aside_.empty()) {
+            std::filesystem::rename(aside_, folder_, ignored);
+        }
+    }
+    SetAside(const SetAside&) = delete;
+    SetAside& operator=(const SetAside&) = delete;
+
+private:
+    std::filesystem::path folder_;
+    std::filesystem::path aside_;
+};
+
 struct RunResult {
     int exitCode = -1; // -1: killed by a signal or by the time limit
     bool timedOut = false;
@@ -97,8 +204,7 @@ inline RunResult RunProcess(const std::vector<std::string>& args,
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     posix_spawn_file_actions_addchdir_np(&actions, workdir.c_str());
-    std::vector<std::string> command = CommandPrefix(args.at(0));
-    command.insert(command.end(), args.begin(), args.end());
+    const std::vector<std::string> command = WithPrefix(args);
     std::vector<char*> argv;
     for (const auto& a : command) {
         argv.push_back(const_cast<char*>(a.c_str()));

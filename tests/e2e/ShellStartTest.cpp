@@ -26,7 +26,9 @@ std::pair<int, int> PngSize(const std::string& bytes) {
 TEST(ShellStart, HeadlessRunWritesScreenshotStateAndLog) {
     GameRun run;
     // The command line of a bug report, with absolute output paths. The settings folder is
-    // the run's own, so the first start's save is logged whatever ran before.
+    // the run's own (under Wine, the Wine user's, emptied meanwhile), so the first start's
+    // save is logged whatever ran before.
+    const e2e::SetAside settings(e2e::WineSettingsFolder());
     const auto result = e2e::RunProcess(
         {"/usr/bin/env", "XDG_CONFIG_HOME=" + run.PathOf("config"), e2e::GameBinary(), "--headless",
          "--ticks", "100", "--screenshot", "100:" + run.PathOf("f.png"), "--dump-state",

@@ -2,6 +2,8 @@
 // the menu into a game writes what it would have played to a raw file
 // (44100 Hz, signed 16 bits, stereo). The file must carry the tunes, and
 // each effect the log names must be found in it, where the log says.
+// And a tune the real mixer finds damaged only while it reads it in the
+// background fails as a tune that cannot be loaded at all.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,14 +27,19 @@ using e2e::GameRun;
 constexpr int kRate = 44100;
 constexpr double kTickSeconds = 0.016;
 
-// Sets an environment variable for the child processes of one test.
+// Sets (or, given nothing, unsets) an environment variable for the child
+// processes of one test.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
         if (const char* old = std::getenv(name)) {
             old_ = old;
         }
-        setenv(name, value.c_str(), 1);
+        if (value) {
+            setenv(name, value->c_str(), 1);
+        } else {
+            unsetenv(name);
+        }
     }
     ~ScopedEnv() {
         if (old_) {
@@ -293,5 +300,91 @@ TEST(SoundDisk, TheMixOfAMenuAndAGameHoldsTheTunesAndTheEffects) {
     const auto [low, high] = std::minmax_element(leads.begin(), leads.end());
     EXPECT_LT(*high - *low, 0.2) << "an effect sounds away from its moment in the log";
 }
+
+// Replaces the linked sound folder by a copy whose 1.xm is an MO3 header
+// announcing 500 bytes of music that are not there: the header passes the
+// quick check of the load, the module fails only when read whole.
+void DamageMenuTune(GameRun& run) {
+    const std::filesystem::path linked = std::filesystem::read_symlink(run.Dir() / "sound");
+    std::filesystem::remove(run.Dir() / "sound");
+    std::filesystem::create_directory(run.Dir() / "sound");
+    for (const auto& entry : std::filesystem::directory_iterator(linked)) {
+        if (entry.path().filename() != "1.xm") {
+            std::filesystem::create_symlink(entry.path(),
+                                            run.Dir() / "sound" / entry.path().filename());
+        }
+    }
+    run.WriteFile("sound/1.xm", std::string("MO3\x05\xF4\x01\x00\x00", 8));
+}
+
+struct LateFailureCase {
+    const char* name;
+    bool musicOnAtStart;
+    std::string script;
+    const char* load;   // the log line of the load, without the handle
+    int loadTick;       // the tick of the load
+    std::size_t saves;  // the record is saved again only if it was saved since
+    bool musicOnInFile; // at the end
+};
+
+class LateTuneFailure : public ::testing::TestWithParam<LateFailureCase> {};
+
+TEST_P(LateTuneFailure, ShowsTheMessageAndSwitchesMusicOff) {
+    const LateFailureCase& c = GetParam();
+    GameRun run;
+    ASSERT_EQ(run.Run(0).exitCode, 0); // writes the default settings
+    std::string bytes = run.ReadFile("config.dat");
+    ASSERT_EQ(bytes.size(), 158u);
+    bytes[1] = static_cast<char>(c.musicOnAtStart ? 0 : 1); // stored XOR 1
+    run.WriteFile("config.dat", bytes);
+    DamageMenuTune(run);
+    run.WriteFile("script.txt", c.script);
+    const int ticks = 60;
+    e2e::RunResult result;
+    {
+        ScopedEnv audio("SDL_AUDIODRIVER", "dummy");
+        ScopedEnv video("SDL_VIDEODRIVER", "dummy");
+        // No display for the message box, which then goes to standard error
+        // and does not wait for a click.
+        ScopedEnv display("DISPLAY", std::nullopt);
+        ScopedEnv wayland("WAYLAND_DISPLAY", std::nullopt);
+        result = run.RunRaw({"--workdir", run.Dir().string(), "--seed", "1", "--ticks",
+                             std::to_string(ticks), "--script", run.PathOf("script.txt"), "--log",
+                             run.PathOf("log.txt"), "--dump-state",
+                             std::to_string(ticks) + ":" + run.StatePath(ticks)});
+    }
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+
+    const auto loads = run.LogEvents("music load ");
+    ASSERT_EQ(loads.size(), 1u);
+    const std::string head = std::to_string(c.loadTick) + " " + c.load + " ";
+    ASSERT_EQ(loads[0].rfind(head, 0), 0u) << loads[0];
+    const std::string handle = loads[0].substr(head.size());
+    EXPECT_NE(handle, "0") << "the header alone passes the load";
+    EXPECT_TRUE(run.LogHas(std::to_string(c.loadTick) + " music play " + handle));
+
+    // The message on a later tick, once; music off from then on.
+    const auto messages = run.LogEvents("messagebox ");
+    ASSERT_EQ(messages.size(), 1u);
+    const int messageTick = std::atoi(messages[0].c_str());
+    EXPECT_GT(messageTick, c.loadTick);
+    EXPECT_EQ(messages[0], std::to_string(messageTick) + " messagebox Не могу загрузить музыку!");
+    EXPECT_EQ(run.State(ticks)["config"]["MusicOn"], 0);
+    EXPECT_EQ(run.LogEvents("save ").size(), c.saves);
+    EXPECT_EQ(run.ReadFile("config.dat").at(1), c.musicOnInFile ? 0 : 1) << "stored XOR 1";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RealMixer, LateTuneFailure,
+    ::testing::Values(
+        // The menu tune at start: the setting stays on in the file, as after
+        // a load that fails at once.
+        LateFailureCase{"MenuTuneAtStart", true, "", "music load sound\\1.xm", 0, 0, true},
+        // The options' switch saves music on with its load; it is saved
+        // again off once the tune has failed.
+        LateFailureCase{"OptionsSwitch", false,
+                        Press(2, "Down") + Press(2, "Enter") + Press(3, "Down") + Press(4, "Left"),
+                        "music load Sound\\1.xm", 4, 2, false}),
+    [](const auto& test) { return std::string(test.param.name); });
 
 } // namespace

@@ -409,7 +409,7 @@ TEST_F(ScoredHttpTest, LimitsTheConnectionsOfOneAddress) {
     held.clear();
     // The server notices the closed sockets on its own time: ask again for a while.
     std::string answer;
-    for (int attempt = 0; attempt < 20 && answer.find("OK|") == std::string::npos; ++attempt) {
+    for (int attempt = 0; attempt < 60 && answer.find("OK|") == std::string::npos; ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
         RawClient later(server->Port(), 3);
         later.Send(kVersionRequest);

@@ -104,5 +104,86 @@ TEST(Scaler, LinearScalingGivesEveryColumnAndRowTheSameWeight) {
     }
 }
 
+// Scaling only the changes must leave the destination exactly as a whole
+// scale of the new picture would, and name every pixel it changed; edits at
+// the corners and across the blocks changes are found in are the traps.
+TEST(Scaler, ScalingOnlyTheChangesEqualsScalingTheWhole) {
+    struct Edit {
+        const char* what;
+        int x, y, w, h;
+    };
+    const Edit edits[] = {
+        {"nothing", 0, 0, 0, 0},
+        {"top left pixel", 0, 0, 1, 1},
+        {"bottom right pixel", -1, -1, 1, 1},
+        {"a block's last column", 31, 10, 1, 1},
+        {"a block's first column", 32, 11, 1, 1},
+        {"a whole row", 0, 7, -1, 1},
+        {"a sprite over blocks", 20, 30, 50, 9},
+        {"the last column", -1, 0, 1, -1},
+        {"everything", 0, 0, -1, -1},
+    };
+    struct Size {
+        int sw, sh, dw, dh;
+    };
+    for (const Size size :
+         {Size{800, 600, 1440, 1080}, Size{800, 600, 1280, 960}, Size{97, 75, 173, 131}}) {
+        Image source(size.sw, size.sh, size.sw + 5, 0);
+        for (int y = 0; y < size.sh; ++y) {
+            for (int x = 0; x < size.sw; ++x) {
+                source.at(x, y) = Pattern(x, y);
+            }
+        }
+        constexpr std::uint32_t kUntouched = 0xABCDEF;
+        Image target(size.dw, size.dh, size.dw + 3, kUntouched);
+        AreaScaler changes;
+        const auto& first = changes.ScaleChanges(source.view, target.view);
+        ASSERT_EQ(first.size(), 1u);
+        EXPECT_EQ(first[0].w, size.dw);
+        EXPECT_EQ(first[0].h, size.dh);
+        int round = 0;
+        for (const Edit& edit : edits) {
+            SCOPED_TRACE(std::to_string(size.sw) + " -> " + std::to_string(size.dw) + ", " +
+                         edit.what);
+            const int x0 = edit.x < 0 ? size.sw + edit.x : edit.x;
+            const int y0 = edit.y < 0 ? size.sh + edit.y : edit.y;
+            const int w = edit.w < 0 ? size.sw - x0 : edit.w;
+            const int h = edit.h < 0 ? size.sh - y0 : edit.h;
+            ++round;
+            for (int y = y0; y < y0 + h; ++y) {
+                for (int x = x0; x < x0 + w; ++x) {
+                    source.at(x, y) = Pattern(x + round * 13, y * round);
+                }
+            }
+            const std::vector<std::uint32_t> before = target.pixels;
+            const std::vector<Rect> written = changes.ScaleChanges(source.view, target.view);
+            Image whole(size.dw, size.dh, size.dw + 3, kUntouched);
+            AreaScaler().Scale(source.view, whole.view);
+            ASSERT_EQ(target.pixels, whole.pixels);
+            for (int y = 0; y < size.dh; ++y) {
+                for (int x = 0; x < size.dw; ++x) {
+                    if (target.at(x, y) == before[std::size_t(y) * target.view.pitch + x]) {
+                        continue;
+                    }
+                    bool named = false;
+                    for (const Rect& box : written) {
+                        named = named || (x >= box.x && x < box.x + box.w && y >= box.y &&
+                                          y < box.y + box.h);
+                    }
+                    ASSERT_TRUE(named) << "changed at " << x << "," << y << " but not named";
+                }
+            }
+            if (w == 0) {
+                EXPECT_TRUE(written.empty());
+            }
+        }
+        // Another destination is written whole.
+        Image other(size.dw, size.dh, size.dw, 0);
+        const auto& again = changes.ScaleChanges(source.view, other.view);
+        ASSERT_EQ(again.size(), 1u);
+        EXPECT_EQ(again[0].h, size.dh);
+    }
+}
+
 } // namespace
 } // namespace platform

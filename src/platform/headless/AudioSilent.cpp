@@ -117,6 +117,7 @@ public:
     }
 
     Song PlayingSong() const override { return songs_.Playing(); }
+    Song TakeFailedSong() override { return songs_.TakeFailedLoad(); }
     std::uint64_t FramesMixed() const override { return 0; }
 
 private:

@@ -65,4 +65,8 @@ bool CopyFile(const std::string& from, const std::string& to, std::string& error
     return true;
 }
 
+std::string PicturesFolder() {
+    return {};
+}
+
 } // namespace platform

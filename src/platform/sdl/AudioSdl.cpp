@@ -270,6 +270,7 @@ public:
     }
 
     Song PlayingSong() const override { return songs_.Playing(); }
+    Song TakeFailedSong() override { return songs_.TakeFailedLoad(); }
     std::uint64_t FramesMixed() const override { return framesMixed_.load(); }
 
 private:

@@ -31,6 +31,10 @@ bool ReadImageFile(const std::string& path, int& width, int& height,
                    std::vector<std::uint32_t>& pixels, std::vector<std::uint8_t>* alpha) {
     SDL_Surface* loaded = IMG_Load(path.c_str());
     if (loaded == nullptr) {
+        // SDL_image may be built without BMP (the Windows one is); SDL reads it anyway.
+        loaded = SDL_LoadBMP(path.c_str());
+    }
+    if (loaded == nullptr) {
         return false;
     }
     SDL_Surface* argb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ARGB8888, 0);

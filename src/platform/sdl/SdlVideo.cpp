@@ -20,6 +20,7 @@
 #include <deque>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/Letterbox.h"
 #include "platform/Platform.h"
@@ -502,7 +503,14 @@ private:
         if (surface->w == frame.width && surface->h == frame.height) {
             CopyToSurface(frame, surface, srcPitch);
         } else if (sameLayout && surface->pitch % 4 == 0) {
-            ScaleToSurface(frame, surface);
+            if (ScaleToSurface(frame, surface)) {
+                // Only what changed goes to the screen.
+                if (!updates_.empty()) {
+                    SDL_UpdateWindowSurfaceRects(window_, updates_.data(),
+                                                 static_cast<int>(updates_.size()));
+                }
+                return;
+            }
         } else {
             SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
                 frame.pixels, frame.width, frame.height, 32, srcPitch, SDL_PIXELFORMAT_RGB888);
@@ -519,31 +527,42 @@ private:
     }
 
     // Full screen on the processor: the bars are cleared once per surface,
-    // then only the picture's box is written each frame.
-    void ScaleToSurface(PixelView frame, SDL_Surface* surface) {
+    // then only the picture's box is written each frame, and of the filtered
+    // picture only the parts whose source changed. Returns true when
+    // updates_ holds the parts of the surface to show, false for all of it.
+    bool ScaleToSurface(PixelView frame, SDL_Surface* surface) {
         if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) {
-            return;
+            return false;
         }
+        bool whole = false;
         if (clearedSurface_ != surface || clearedWidth_ != surface->w ||
             clearedHeight_ != surface->h) {
             SDL_FillRect(surface, nullptr, 0);
             clearedSurface_ = surface;
             clearedWidth_ = surface->w;
             clearedHeight_ = surface->h;
+            scaler_.Forget();
+            whole = true;
         }
         const Placement placement = PlacePicture(surface->w, surface->h, frame.width, frame.height);
         const int pitch = surface->pitch / 4;
         PixelView target{static_cast<std::uint32_t*>(surface->pixels) +
                              static_cast<std::ptrdiff_t>(placement.box.y) * pitch + placement.box.x,
                          placement.box.w, placement.box.h, pitch};
+        updates_.clear();
         if (placement.scale > 0) {
             ScaleWhole(frame, target, placement.scale);
+            whole = true;
         } else {
-            scaler_.Scale(frame, target);
+            for (const Rect& part : scaler_.ScaleChanges(frame, target)) {
+                updates_.push_back(
+                    SDL_Rect{placement.box.x + part.x, placement.box.y + part.y, part.w, part.h});
+            }
         }
         if (SDL_MUSTLOCK(surface)) {
             SDL_UnlockSurface(surface);
         }
+        return !whole;
     }
 
     static void CopyToSurface(PixelView frame, SDL_Surface* surface, int srcPitch) {
@@ -858,6 +877,7 @@ private:
     Uint64 lastVBlank_ = 0;      // performance counter at the last blank counted
     bool coveredByHand_ = false; // full screen placed without a window manager
     AreaScaler scaler_;
+    std::vector<SDL_Rect> updates_; // the parts of a scaled frame that changed
     bool presented_ = false;        // a first frame was shown
     PixelView lent_;                // the window surface's pixels, lent out
     bool surfaceMayChange_ = false; // resized since lent: SDL makes a new surface

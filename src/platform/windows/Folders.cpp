@@ -4,6 +4,8 @@
 #include "platform/Folders.h"
 
 #include <windows.h>
+// shlobj.h needs the types of windows.h.
+#include <shlobj.h>
 // windows.h makes CopyFile a macro for CopyFileW, which would rename ours.
 #undef CopyFile
 
@@ -79,6 +81,16 @@ bool CopyFile(const std::string& from, const std::string& to, std::string& error
         return false;
     }
     return true;
+}
+
+std::string PicturesFolder() {
+    PWSTR folder = nullptr;
+    std::string found;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Pictures, 0, nullptr, &folder))) {
+        found = Utf8FromWide(folder);
+    }
+    CoTaskMemFree(folder);
+    return found;
 }
 
 } // namespace platform

@@ -1,7 +1,8 @@
 // The desktop's "open" action on Windows: the shell's "open" verb. The target
 // goes to the wide call, so names outside the ANSI code page survive.
 #include <windows.h>
-// shellapi.h needs the types of windows.h.
+// shellapi.h and objbase.h need the types of windows.h.
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "platform/Launcher.h"
@@ -17,7 +18,14 @@ public:
         if (what.empty()) {
             return;
         }
+        // Some handlers the shell picks are COM objects: the calling thread
+        // must have COM started, in a single-threaded apartment.
+        const HRESULT com =
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
         ShellExecuteW(nullptr, L"open", what.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        if (SUCCEEDED(com)) {
+            CoUninitialize();
+        }
     }
 };
 
