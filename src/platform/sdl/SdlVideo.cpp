@@ -11,14 +11,10 @@
 // scales through a renderer where the GPU does the work, else with our own
 // scalers straight into the window surface.
 #include <SDL.h>
-#ifdef __EMSCRIPTEN__
-#include <emscripten.h>
-#endif
 
 #include <algorithm>
 #include <cstring>
 #include <deque>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -26,35 +22,10 @@
 #include "platform/Platform.h"
 #include "platform/Scaler.h"
 #include "platform/TextCodec.h"
+#include "platform/sdl/Host.h"
 #include "platform/sdl/KeyMap.h"
 #include "platform/sdl/SdlSubsystem.h"
 #include "platform/sdl/WindowManager.h"
-
-#ifdef __EMSCRIPTEN__
-// A page cannot be minimised: a blank cover of a neutral grey hides it, and
-// the game waits (the frame loop yields to the browser) until a key or a
-// click takes the cover away. That key is not the game's.
-// clang-format off
-EM_ASYNC_JS(void, BrineholdCoverUntilKey, (), {
-    await new Promise((resolve) => {
-        const cover = document.createElement("div");
-        cover.id = "boss";
-        cover.style.cssText = "position:fixed;inset:0;background:#d4d4d4;z-index:10";
-        document.body.appendChild(cover);
-        const done = (event) => {
-            event.preventDefault();
-            event.stopImmediatePropagation();
-            window.removeEventListener("keydown", done, true);
-            window.removeEventListener("pointerdown", done, true);
-            cover.remove();
-            resolve();
-        };
-        window.addEventListener("keydown", done, true);
-        window.addEventListener("pointerdown", done, true);
-    });
-});
-// clang-format on
-#endif
 
 namespace platform {
 namespace {
@@ -93,25 +64,6 @@ bool IsSoftwareGl(SDL_Renderer* renderer) {
     const std::string gl = text ? reinterpret_cast<const char*>(text) : "";
     return gl.empty() || ContainsNoCase(gl, "llvmpipe") || ContainsNoCase(gl, "softpipe") ||
            ContainsNoCase(gl, "swrast") || ContainsNoCase(gl, "software");
-}
-
-// False where no graphics card can be behind OpenGL: on Linux a GPU driver
-// needs a device node, and without one a renderer would be llvmpipe. Loading
-// Mesa only to find that out costs a tenth of a second before the first frame.
-bool MayHaveGpu() {
-#if defined(__linux__)
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind("renderD", 0) == 0 || name.rfind("card", 0) == 0) {
-            return true;
-        }
-    }
-    return std::filesystem::exists("/dev/nvidia0", error) ||
-           std::filesystem::exists("/dev/nvidiactl", error);
-#else
-    return true;
-#endif
 }
 
 class SdlVideo final : public IVideo {
@@ -295,15 +247,7 @@ public:
         return true;
     }
 
-    void Minimize() override {
-#ifdef __EMSCRIPTEN__
-        BrineholdCoverUntilKey();
-#else
-        if (window_ != nullptr) {
-            SDL_MinimizeWindow(window_);
-        }
-#endif
-    }
+    void Minimize() override { HideForBossKey(window_); }
 
     bool IsActive() override {
         if (window_ == nullptr) {
