@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The browser build in Debian's headless Chromium, driven by Selenium.
 
-    tests/web/test_page.py SITE_DIR [OUT_DIR]
+    tests/web/test_page.py SITE_DIR [OUT_DIR] [TEST...]
 
 Serves SITE_DIR on a loopback port and runs each check against the page;
 pictures of the canvas are written to OUT_DIR (default: SITE_DIR/..). The
@@ -30,11 +30,13 @@ from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.common.action_chains import ActionChains
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-SITE = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else "build-web/site"
-OUT = os.path.abspath(sys.argv[2]) if len(sys.argv) > 2 else os.path.dirname(SITE)
+# Folders first; what follows (test names, -v, -k PATTERN) is unittest's.
+FOLDERS = [a for a in sys.argv[1:3] if not a.startswith(("-", "Page"))]
+SITE = os.path.abspath(FOLDERS[0]) if FOLDERS else "build-web/site"
+OUT = os.path.abspath(FOLDERS[1]) if len(FOLDERS) > 1 else os.path.dirname(SITE)
 NATIVE = os.environ.get("BRINEHOLD_NATIVE_GAME_DIR",
                         os.path.join(HERE, "..", "..", "build", "game"))
-del sys.argv[1:]
+del sys.argv[1:1 + len(FOLDERS)]
 
 # The menu, the level banner, play with the gun held and the diver steered
 # about: texts, sprites, random spawns and scores.
