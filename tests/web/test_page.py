@@ -219,6 +219,56 @@ class Page(unittest.TestCase):
         # The game field replaces the menu: most of the picture is new.
         self.assertGreater(changed_share(menu, play), 0.5, self.console())
 
+    def wait_for(self, script, seconds=20):
+        """The first true value of a script run in the page."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            value = self.driver.execute_script(script)
+            if value:
+                return value
+            time.sleep(0.1)
+        self.fail("never true: %s; console:\n%s" % (script, self.console()))
+
+    def press(self, *keys):
+        """Presses the keys together and lets them go in reverse order."""
+        chain = ActionChains(self.driver)
+        for key in keys:
+            chain.key_down(key)
+        chain.pause(0.1)
+        for key in reversed(keys):
+            chain.key_up(key)
+        chain.perform()
+
+    def test_the_desktop_parts_in_a_page(self):
+        self.driver.get(self.url)
+        ActionChains(self.driver).send_keys(Keys.SHIFT).perform()  # the overlay goes
+        self.wait_for_picture()
+
+        # The boss key (F12 by default): a blank grey page until any key.
+        self.press(Keys.F12)
+        colour = self.wait_for("const boss = document.getElementById('boss');"
+                               "return boss && getComputedStyle(boss).backgroundColor")
+        red, green, blue = (int(v) for v in colour[colour.index("(") + 1:-1].split(",")[:3])
+        self.assertTrue(red == green == blue, colour)
+        self.press(Keys.SPACE)
+        self.wait_for("return document.getElementById('boss') === null")
+
+        # Alt+Enter: the browser's full screen, and back.
+        self.press(Keys.ALT, Keys.ENTER)
+        self.wait_for("return document.fullscreenElement !== null")
+        self.press(Keys.ALT, Keys.ENTER)
+        self.wait_for("return document.fullscreenElement === null")
+
+        # Escape opens the exit window, whose "ДА" is selected: the goodbye page.
+        self.press(Keys.ESCAPE)
+        time.sleep(0.5)
+        self.press(Keys.ENTER)
+        self.wait_for("return document.getElementById('goodbye').style.display === 'flex'")
+        self.assertEqual(self.driver.execute_script("return document.body.dataset.exitCode"), "0")
+        self.driver.find_element(By.ID, "again").click()
+        self.wait_for("return document.getElementById('start').style.display !== 'none'"
+                      " && document.body.dataset.exitCode === undefined")
+
     def test_settings_survive_a_reload(self):
         # Opens the options and switches the sound once: one save.
         SiteHandler.extra["options.txt"] = (b"2 key down Down\n2 key up Down\n2 key down Enter\n"

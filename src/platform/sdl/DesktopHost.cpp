@@ -33,6 +33,10 @@ void HideForBossKey(SDL_Window* window) {
     }
 }
 
+bool HostFullscreen(SDL_Window*, bool) {
+    return false;
+}
+
 bool HasWorkerThreads() {
     return true;
 }

@@ -17,6 +17,11 @@ bool MayHaveGpu();
 // cover away (that key is not the game's).
 void HideForBossKey(SDL_Window* window);
 
+// Full screen where the host has its own: the page asks the browser's
+// Fullscreen API, which shows the canvas letterboxed at its aspect. Returns
+// false where SDL's window does it (a desktop).
+bool HostFullscreen(SDL_Window* window, bool fullscreen);
+
 // Whether tunes may be prepared on a worker thread. The page has none: a
 // thread it asked for would never start, and whoever waits for it hangs.
 bool HasWorkerThreads();

@@ -117,6 +117,10 @@ public:
         if (window_ == nullptr || fullscreen == fullscreen_) {
             return;
         }
+        if (HostFullscreen(window_, fullscreen)) {
+            fullscreen_ = fullscreen;
+            return;
+        }
         clearedSurface_ = nullptr;
         lent_ = {};
         surfaceMayChange_ = true;

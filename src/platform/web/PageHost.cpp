@@ -22,6 +22,18 @@ EM_ASYNC_JS(void, BrineholdCoverUntilKey, (), {
         window.addEventListener("pointerdown", done, true);
     });
 });
+
+// Asked of the browser at once: emscripten's own request waits for the next
+// input event, but the key or click that asked is a moment old and the
+// browser still counts it. The page's style letterboxes the canvas.
+EM_JS(void, BrineholdFullscreen, (int on), {
+    const canvas = Module.canvas;
+    if (on && !document.fullscreenElement && canvas.requestFullscreen) {
+        canvas.requestFullscreen().catch(() => {});
+    } else if (!on && document.fullscreenElement) {
+        document.exitFullscreen().catch(() => {});
+    }
+});
 // clang-format on
 
 namespace platform {
@@ -32,6 +44,11 @@ bool MayHaveGpu() {
 
 void HideForBossKey(SDL_Window*) {
     BrineholdCoverUntilKey();
+}
+
+bool HostFullscreen(SDL_Window*, bool fullscreen) {
+    BrineholdFullscreen(fullscreen ? 1 : 0);
+    return true;
 }
 
 bool HasWorkerThreads() {
