@@ -1,8 +1,6 @@
 #include "assets/DXSounds.h"
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "assets/WaveArchive.h"
 #include "platform/Log.h"
@@ -10,7 +8,8 @@
 
 // ---------------------------------------------------------------- TDXSound
 
-TDXSound::TDXSound(platform::IAudio* audio) : audio_(audio) {}
+TDXSound::TDXSound(platform::IAudio* audio, platform::IClock* clock)
+    : audio_(audio), clock_(clock) {}
 
 TDXSound::~TDXSound() {
     Finalize();
@@ -187,14 +186,30 @@ void TWaveCollectionItem::PlayEffect(bool wait) {
     ApplyParams(copy);
     Check(audio->Play(copy, false));
     if (wait) {
-        // Bounded by the wave's length, so that a stalled clock cannot hang us.
-        const std::uint64_t rate = Wave.SamplesPerSec() ? Wave.SamplesPerSec() : 1;
-        const std::uint64_t frames = Wave.BlockAlign() ? Wave.Size() / Wave.BlockAlign() : 0;
-        const auto deadline = std::chrono::steady_clock::now() +
-                              std::chrono::milliseconds(frames * 1000 / rate + 1000);
-        while (audio->IsPlaying(copy) && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        WaitUntilStopped(*audio, copy);
+    }
+}
+
+void TWaveCollectionItem::WaitUntilStopped(platform::IAudio& audio, platform::IAudio::Buffer copy) {
+    TDXSound* sound = collection_.DXSound();
+    platform::IClock* clock = sound != nullptr ? sound->Clock() : nullptr;
+    if (clock == nullptr) {
+        return;
+    }
+    // The platform's sleep: in the page it hands the thread back to the
+    // browser, which plays the sound meanwhile.
+    constexpr std::uint32_t StepMs = 10;
+    const std::uint64_t rate = Wave.SamplesPerSec() ? Wave.SamplesPerSec() : 1;
+    const std::uint64_t frames = Wave.BlockAlign() ? Wave.Size() / Wave.BlockAlign() : 0;
+    const std::uint64_t limitMs = frames * 1000 / rate + 1000;
+    // Counted steps as well, so that a clock that stands still cannot hang us.
+    const std::uint32_t start = clock->NowMs();
+    for (std::uint64_t step = 0; step * StepMs < limitMs && audio.IsPlaying(copy); ++step) {
+        const std::uint32_t now = clock->NowMs();
+        if (now - start >= limitMs) {
+            break;
         }
+        clock->SleepUntilMs(now + StepMs);
     }
 }
 

@@ -13,6 +13,10 @@
 #include "assets/Wave.h"
 #include "platform/Audio.h"
 
+namespace platform {
+class IClock;
+}
+
 // Failures of the sound output. EDirectSoundError (and its buffer sub-kind)
 // are swallowed by an automatic start-up; the others propagate.
 class EDXSoundError : public EAssetError {
@@ -50,7 +54,8 @@ public:
 // output, which the shell picks at start-up (SDL or the silent sink).
 class TDXSound {
 public:
-    explicit TDXSound(platform::IAudio* audio = nullptr);
+    // `clock` paces an effect played with `wait`; without one it does not wait.
+    explicit TDXSound(platform::IAudio* audio = nullptr, platform::IClock* clock = nullptr);
     ~TDXSound(); // tells the clients Finalize (when initialised), then Destroy
     TDXSound(const TDXSound&) = delete;
     TDXSound& operator=(const TDXSound&) = delete;
@@ -60,6 +65,7 @@ public:
     // Sets the output used from the next Initialize; finalises first.
     void SetAudio(platform::IAudio* audio);
     platform::IAudio* Audio() const { return audio_; }
+    platform::IClock* Clock() const { return clock_; }
 
     // Opens the output and tells the clients Initializing, Initialize and
     // Restore. No output set: EDXSoundError "Form not found". No device:
@@ -82,6 +88,7 @@ private:
     void Notify(TDXSoundNotifyType type);
 
     platform::IAudio* audio_ = nullptr;
+    platform::IClock* clock_ = nullptr;
     bool initialized_ = false;
     bool restoring_ = false;
     std::vector<IDXSoundClient*> clients_;
@@ -126,7 +133,8 @@ public:
     // the main buffer. Others reuse the first copy that has finished, else
     // add a copy while under MaxPlayingCount (0: no limit), else restart the
     // copy started longest ago and move it to the end of the list. With
-    // `wait`, returns once that copy has stopped.
+    // `wait`, returns once that copy has stopped, sleeping on the sound
+    // component's clock for at most the wave's length and a second.
     void PlayEffect(bool wait);
     // Stops the main buffer and every copy.
     void Stop();
@@ -141,6 +149,7 @@ private:
     void ReleaseBuffers();
     void Check(platform::AudioResult result);
     void ApplyParams(platform::IAudio::Buffer buffer);
+    void WaitUntilStopped(platform::IAudio& audio, platform::IAudio::Buffer copy);
 
     TWaveCollection& collection_;
     bool looped_ = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 #include "engine/Errors.h"
@@ -309,15 +310,24 @@ void TPictureCollection::Restore() {
         return;
     }
     std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            for (std::size_t i = split; i < items_.size(); ++i) {
-                items_[i]->Restore();
+    std::thread worker;
+    try {
+        worker = std::thread([&] {
+            try {
+                for (std::size_t i = split; i < items_.size(); ++i) {
+                    items_[i]->Restore();
+                }
+            } catch (...) {
+                failure = std::current_exception();
             }
-        } catch (...) {
-            failure = std::current_exception();
+        });
+    } catch (const std::system_error&) {
+        // No threads here (the browser's page): one after another.
+        for (auto& item : items_) {
+            item->Restore();
         }
-    });
+        return;
+    }
     try {
         for (std::size_t i = 0; i < split; ++i) {
             items_[i]->Restore();

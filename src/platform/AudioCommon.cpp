@@ -9,6 +9,7 @@
 #include <iterator>
 #include <map>
 #include <sstream>
+#include <system_error>
 
 namespace platform::audio {
 
@@ -191,11 +192,20 @@ std::uint32_t SongLibrary::Load(const std::string& path) {
             return 0;
         }
         outcome = std::make_shared<std::atomic<Outcome>>(Outcome::Loading);
-        entry.firstPlayerLater = std::async(std::launch::async, [shared, outcome] {
-            auto player = MakePlayer(*shared);
-            outcome->store(player ? Outcome::Ready : Outcome::Unreadable);
-            return player;
-        });
+        try {
+            entry.firstPlayerLater = std::async(std::launch::async, [shared, outcome] {
+                auto player = MakePlayer(*shared);
+                outcome->store(player ? Outcome::Ready : Outcome::Unreadable);
+                return player;
+            });
+        } catch (const std::system_error&) {
+            // No threads here (the browser's page): made at once.
+            outcome.reset();
+            entry.firstPlayer = MakePlayer(*shared);
+            if (!entry.firstPlayer) {
+                return 0;
+            }
+        }
     } else {
         entry.firstPlayer = MakePlayer(*shared);
         if (!entry.firstPlayer) {

@@ -22,6 +22,9 @@ bool PathExists(const std::string& path);
 bool MakePrivateFolder(const std::string& path, std::string& error);
 // Copies the file `from` to `to`; `from` is left as it was.
 bool CopyFile(const std::string& from, const std::string& to, std::string& error);
+// Makes the settings just written outlast the program. A desktop's files do
+// once written; the browser keeps them in its own storage only when told.
+bool KeepSettings(std::string& error);
 // The user's pictures folder where the system names one itself (Windows'
 // known folder); empty where the XDG variables decide it.
 std::string PicturesFolder();

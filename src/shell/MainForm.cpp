@@ -10,6 +10,7 @@
 #include "common/Drawing.h"
 #include "menus/MenuSprites.h"
 #include "online/client/HttpClient.h"
+#include "platform/Folders.h"
 #include "platform/Log.h"
 
 namespace {
@@ -62,7 +63,7 @@ TmainForm::TmainForm(const TFormEnvironment& environment)
 
     HttpClient1 = std::make_unique<THttpClient>();
 
-    DXSound1 = std::make_unique<TDXSound>(environment.Audio);
+    DXSound1 = std::make_unique<TDXSound>(environment.Audio, environment.Clock);
     DXWaveList1 = std::make_unique<TDXWaveList>();
     DXWaveList1->SetDXSound(DXSound1.get());
     SetMusicOutput(environment.Audio);
@@ -362,7 +363,8 @@ void TmainForm::SaveConfig() {
     }
     const bool folderReady =
         !environment_.PrepareConfigFolder || environment_.PrepareConfigFolder(error);
-    if (folderReady && WriteConfigFile(environment_.ConfigFile, record, error)) {
+    if (folderReady && WriteConfigFile(environment_.ConfigFile, record, error) &&
+        platform::KeepSettings(error)) {
         platform::LogEvent(std::string("save ") + ConfigFileName);
         return;
     }

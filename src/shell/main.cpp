@@ -2,6 +2,7 @@
 // frame loop that feeds it events and runs the timer owning the idle slot.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <fstream>
@@ -824,10 +825,14 @@ int main(int argc, char** argv) {
         }
     }
     const TGameLocations locations = LocateGame(!options.workdir.empty());
+    int code = 1;
     try {
-        return Run(options, locations);
+        code = Run(options, locations);
     } catch (const std::exception& error) {
         std::cerr << "brinehold: " << error.what() << '\n';
-        return 1;
     }
+    // In the browser, main returning after the frame loop has yielded ends
+    // nothing (the page never learns the game is over); exit ends it there as
+    // everywhere.
+    std::exit(code);
 }

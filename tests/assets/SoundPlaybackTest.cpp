@@ -9,6 +9,7 @@
 #include "assets/DXSounds.h"
 #include "platform/AudioOutputs.h"
 #include "platform/Log.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -23,6 +24,24 @@ TWave ShortWave() {
     return wave;
 }
 
+// The test's time: a sleep moves it to the deadline, unless it stands still.
+class StepClock final : public platform::IClock {
+public:
+    explicit StepClock(std::uint32_t& now) : now_(now) {}
+    std::uint32_t NowMs() override { return now_; }
+    void SleepUntilMs(std::uint32_t deadline) override {
+        ++sleeps;
+        if (moves && deadline > now_) {
+            now_ = deadline;
+        }
+    }
+    bool moves = true;
+    int sleeps = 0;
+
+private:
+    std::uint32_t& now_;
+};
+
 class SoundPlayback : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -30,7 +49,7 @@ protected:
     }
     void Start(std::unique_ptr<platform::IAudio> output) {
         audio = std::move(output);
-        sound = std::make_unique<TDXSound>(audio.get());
+        sound = std::make_unique<TDXSound>(audio.get(), &clock);
         list.SetDXSound(sound.get());
         sound->Loaded();
         platform::SetLogSink([this](std::string_view line) { log.emplace_back(line); });
@@ -49,6 +68,7 @@ protected:
     }
 
     std::uint32_t now = 1000;
+    StepClock clock{now};
     std::unique_ptr<platform::IAudio> audio;
     TDXWaveList list; // declared before the sound, so it is destroyed after it
     std::unique_ptr<TDXSound> sound;
@@ -103,6 +123,23 @@ TEST_F(SoundPlayback, WithoutLimitBusyCopiesGrowAndFinishedOnesAreReusedInListOr
     EXPECT_EQ(item.PlayingCopies(), copies);
     EXPECT_TRUE(audio->IsPlaying(copies[1]));
     EXPECT_FALSE(audio->IsPlaying(copies[2]));
+}
+
+TEST_F(SoundPlayback, WaitingSleepsOnTheClockUntilTheCopyHasStopped) {
+    auto& item = AddItem("looser", 0);
+    item.PlayEffect(true);
+    EXPECT_GE(now, 1100u); // the wave lasts 100 ms
+    EXPECT_LT(now, 1100u + 10);
+    EXPECT_FALSE(audio->IsPlaying(item.PlayingCopies().at(0)));
+    EXPECT_EQ(clock.sleeps, 10);
+}
+
+TEST_F(SoundPlayback, WaitingOnAClockThatStandsStillEndsAfterTheWavesLengthInSteps) {
+    auto& item = AddItem("looser", 0);
+    clock.moves = false;
+    item.PlayEffect(true);
+    EXPECT_TRUE(audio->IsPlaying(item.PlayingCopies().at(0)));
+    EXPECT_EQ(clock.sleeps, 110); // 100 ms and a second, in 10 ms steps
 }
 
 TEST_P(SoundPlaybackOnEveryOutput, LoopedItemRestartsTheMainBufferAndMakesNoCopies) {

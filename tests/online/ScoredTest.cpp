@@ -316,6 +316,71 @@ TEST_F(ScoredHttpTest, RefusesWhatIsTooLarge) {
     EXPECT_NE(post.ReceiveResponse().find(" 405 "), std::string::npos);
 }
 
+// A page of a configured origin may call the server (a preflight first when
+// it sends headers of its own), others get no CORS header; --web serves the
+// site's files and nothing outside its folder.
+TEST_F(ScoredHttpTest, AnswersConfiguredOriginsAndServesTheSite) {
+    const std::string site = dir_ + "/site";
+    std::filesystem::create_directories(site + "/sub");
+    std::ofstream(site + "/index.html") << "<p>page</p>";
+    std::ofstream(site + "/brinehold.wasm") << "wasm-bytes";
+    std::ofstream(dir_ + "/secret.txt") << "secret-bytes";
+    auto server = Start({"--cors-origin", "http://game.example:8000", "--web", site});
+    const std::string version = "/cgi/version.pl?version&prg=Brinehold";
+    const struct {
+        const char* what;
+        std::string request;
+        const char* status;
+        std::vector<std::string> present;
+        std::vector<std::string> absent;
+    } cases[] = {
+        {"allowed origin",
+         "GET " + version + " HTTP/1.1\r\nOrigin: http://game.example:8000\r\n",
+         " 200 ",
+         {"Access-Control-Allow-Origin: http://game.example:8000", "OK|"},
+         {}},
+        {"other origin",
+         "GET " + version + " HTTP/1.1\r\nOrigin: http://other.example\r\n",
+         " 200 ",
+         {"OK|"},
+         {"Access-Control-Allow-Origin"}},
+        {"preflight",
+         "OPTIONS " + version +
+             " HTTP/1.1\r\nOrigin: http://game.example:8000\r\n"
+             "Access-Control-Request-Method: GET\r\nAccess-Control-Request-Headers: x-thing\r\n",
+         " 204 ",
+         {"Access-Control-Allow-Methods: GET, HEAD", "Access-Control-Allow-Headers: x-thing"},
+         {}},
+        {"the page for /",
+         "GET / HTTP/1.1\r\n",
+         " 200 ",
+         {"text/html; charset=utf-8", "<p>page</p>"},
+         {}},
+        {"the program",
+         "GET /brinehold.wasm HTTP/1.1\r\n",
+         " 200 ",
+         {"application/wasm", "wasm-bytes"},
+         {}},
+        {"a folder", "GET /sub HTTP/1.1\r\n", " 404 ", {}, {}},
+        {"outside the folder", "GET /../secret.txt HTTP/1.1\r\n", " 404 ", {}, {"secret-bytes"}},
+        {"encoded parent", "GET /%2e%2e/secret.txt HTTP/1.1\r\n", " 404 ", {}, {}},
+        {"missing file", "GET /nothing.js HTTP/1.1\r\n", " 404 ", {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RawClient client(server->Port());
+        ASSERT_TRUE(client.Send(c.request + "Host: x\r\nConnection: close\r\n\r\n"));
+        const std::string answer = client.ReceiveAll();
+        EXPECT_NE(answer.find(c.status), std::string::npos) << answer;
+        for (const std::string& text : c.present) {
+            EXPECT_NE(answer.find(text), std::string::npos) << text << " in\n" << answer;
+        }
+        for (const std::string& text : c.absent) {
+            EXPECT_EQ(answer.find(text), std::string::npos) << answer;
+        }
+    }
+}
+
 // Clients that send a request slower than anyone types hold a socket each,
 // never a thread: a real request is answered meanwhile.
 TEST_F(ScoredHttpTest, HalfSentRequestsDoNotHoldUpOthers) {

@@ -1,8 +1,10 @@
 #include "HttpServer.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <microhttpd.h>
 #include <netdb.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -223,6 +225,9 @@ bool HttpServer::HandleRequest(MHD_Connection* connection, Request& request, con
 }
 
 bool HttpServer::Route(MHD_Connection* connection, Request& request) {
+    if (request.method == "OPTIONS") {
+        return Preflight(connection, request);
+    }
     if (request.method != "GET" && request.method != "HEAD") {
         return Respond(connection, request, MHD_HTTP_METHOD_NOT_ALLOWED, "only GET\n",
                        "text/plain");
@@ -251,6 +256,9 @@ bool HttpServer::Route(MHD_Connection* connection, Request& request) {
                        "text/plain");
     }
     if (path != kScript) {
+        if (!options_.webRoot.empty()) {
+            return ServeFile(connection, request, path);
+        }
         return Respond(connection, request, MHD_HTTP_NOT_FOUND, "not found\n", "text/plain");
     }
     const double now = SteadySeconds();
@@ -277,7 +285,19 @@ bool HttpServer::Respond(MHD_Connection* connection, Request& request, int statu
         MHD_add_response_header(response, MHD_HTTP_HEADER_RETRY_AFTER, "10");
     }
     if (status == MHD_HTTP_METHOD_NOT_ALLOWED) {
-        MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, "GET, HEAD");
+        MHD_add_response_header(response, MHD_HTTP_HEADER_ALLOW, "GET, HEAD, OPTIONS");
+    }
+    return Send(connection, request, status, response, body.size());
+}
+
+bool HttpServer::Send(MHD_Connection* connection, Request& request, int status,
+                      MHD_Response* response, std::size_t size) {
+    const std::string origin = AllowedOrigin(connection);
+    if (!origin.empty()) {
+        MHD_add_response_header(response, "Access-Control-Allow-Origin", origin.c_str());
+    }
+    if (!options_.corsOrigins.empty()) {
+        MHD_add_response_header(response, "Vary", "Origin");
     }
     if (stopping_) {
         MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
@@ -286,8 +306,82 @@ bool HttpServer::Respond(MHD_Connection* connection, Request& request, int statu
         MHD_queue_response(connection, static_cast<unsigned>(status), response);
     MHD_destroy_response(response);
     request.status = status;
-    request.sent = body.size();
+    request.sent = size;
     return queued == MHD_YES;
+}
+
+std::string HttpServer::AllowedOrigin(MHD_Connection* connection) const {
+    const char* origin =
+        MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_ORIGIN);
+    if (origin == nullptr) {
+        return {};
+    }
+    for (const std::string& allowed : options_.corsOrigins) {
+        if (allowed == "*" || allowed == origin) {
+            return origin;
+        }
+    }
+    return {};
+}
+
+// A browser asks before a request of another origin that carries headers of
+// its own; the answer names what it may send.
+bool HttpServer::Preflight(MHD_Connection* connection, Request& request) {
+    MHD_Response* response = MHD_create_response_from_buffer(0, nullptr, MHD_RESPMEM_PERSISTENT);
+    if (response == nullptr) {
+        return false;
+    }
+    if (!AllowedOrigin(connection).empty()) {
+        MHD_add_response_header(response, "Access-Control-Allow-Methods", "GET, HEAD");
+        if (const char* asked = MHD_lookup_connection_value(connection, MHD_HEADER_KIND,
+                                                            "Access-Control-Request-Headers")) {
+            MHD_add_response_header(response, "Access-Control-Allow-Headers", asked);
+        }
+        MHD_add_response_header(response, "Access-Control-Max-Age", "600");
+    }
+    return Send(connection, request, MHD_HTTP_NO_CONTENT, response, 0);
+}
+
+bool HttpServer::ServeFile(MHD_Connection* connection, Request& request, std::string_view path) {
+    std::string relative(path.substr(1));
+    if (relative.empty() || relative.back() == '/') {
+        relative += "index.html";
+    }
+    // Only plain names below the folder: no parent steps, no hidden files.
+    const bool plain = relative.find("/.") == std::string::npos && relative.front() != '.' &&
+                       relative.find('\\') == std::string::npos &&
+                       relative.find('%') == std::string::npos;
+    const std::string file = options_.webRoot + "/" + relative;
+    const int fd = plain ? open(file.c_str(), O_RDONLY | O_CLOEXEC) : -1;
+    struct stat facts {};
+    if (fd < 0 || fstat(fd, &facts) != 0 || !S_ISREG(facts.st_mode)) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        return Respond(connection, request, MHD_HTTP_NOT_FOUND, "not found\n", "text/plain");
+    }
+    static const struct {
+        const char* extension;
+        const char* type;
+    } kTypes[] = {{".html", "text/html; charset=utf-8"},
+                  {".js", "text/javascript"},
+                  {".wasm", "application/wasm"},
+                  {".png", "image/png"},
+                  {".css", "text/css"}};
+    const char* type = "application/octet-stream";
+    for (const auto& known : kTypes) {
+        if (relative.ends_with(known.extension)) {
+            type = known.type;
+        }
+    }
+    const auto size = static_cast<std::size_t>(facts.st_size);
+    MHD_Response* response = MHD_create_response_from_fd(size, fd); // owns fd from here
+    if (response == nullptr) {
+        close(fd);
+        return false;
+    }
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, type);
+    return Send(connection, request, MHD_HTTP_OK, response, size);
 }
 
 std::string HttpServer::ClientAddress(MHD_Connection* connection, bool headers) const {

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "RateLimiter.h"
@@ -16,6 +17,7 @@
 
 struct MHD_Daemon;
 struct MHD_Connection;
+struct MHD_Response;
 
 struct HttpOptions {
     std::string host = "127.0.0.1";
@@ -31,6 +33,10 @@ struct HttpOptions {
     double submissionBurst = 5;
     // Peers whose X-Forwarded-For names the client (a load balancer).
     std::vector<std::string> trustedProxies;
+    // Pages of these origins ("*": any) may call the server from a browser.
+    std::vector<std::string> corsOrigins;
+    // Serves the files of this folder too (the browser build's site).
+    std::string webRoot;
     std::FILE* accessLog = nullptr; // none when null
 };
 
@@ -59,6 +65,12 @@ public:
 private:
     bool Respond(MHD_Connection* connection, Request& request, int status, const std::string& body,
                  const char* contentType);
+    bool Send(MHD_Connection* connection, Request& request, int status, MHD_Response* response,
+              std::size_t size);
+    bool Preflight(MHD_Connection* connection, Request& request);
+    bool ServeFile(MHD_Connection* connection, Request& request, std::string_view path);
+    // The Origin header when it may call us, else empty.
+    std::string AllowedOrigin(MHD_Connection* connection) const;
     bool Route(MHD_Connection* connection, Request& request);
     // With `headers`, a trusted proxy's X-Forwarded-For names the client.
     std::string ClientAddress(MHD_Connection* connection, bool headers) const;

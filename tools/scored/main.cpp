@@ -45,6 +45,10 @@ one-time token), score submissions, and the public page of the best scores;
                             with bursts of --submit-burst N (default 5)
   --trust-proxy ADDRESS     a load balancer whose X-Forwarded-For names the client
                             (repeatable)
+  --cors-origin ORIGIN      pages of ORIGIN (such as http://example.org:8080; "*": any)
+                            may call the server from a browser (repeatable)
+  --web DIR                 also serve the files of DIR (the browser build's site,
+                            DIR/index.html for "/")
   --share-port              let several processes listen on the same port (SO_REUSEPORT)
   --access-log FILE         one line per request to FILE; "-" is standard error (default),
                             "off" writes none
@@ -154,6 +158,10 @@ void Apply(Settings& settings, const std::string& option, const std::string& val
         http.submissionBurst = static_cast<double>(Number(option, value, 1, 1000000));
     } else if (option == "--trust-proxy") {
         http.trustedProxies.push_back(value);
+    } else if (option == "--cors-origin") {
+        http.corsOrigins.push_back(value);
+    } else if (option == "--web") {
+        http.webRoot = value;
     } else if (option == "--share-port") {
         http.sharePort = value.empty() || value == "yes" || value == "true" || value == "1";
     } else if (option == "--access-log") {

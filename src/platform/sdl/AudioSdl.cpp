@@ -13,6 +13,7 @@
 
 #include "platform/Audio.h"
 #include "platform/AudioCommon.h"
+#include "platform/sdl/Host.h"
 
 namespace platform {
 
@@ -402,7 +403,7 @@ private:
     std::vector<Buffer> channelOwner_;
     std::atomic<std::uint64_t> framesMixed_{0};
 
-    audio::SongLibrary songs_{true};
+    audio::SongLibrary songs_{HasWorkerThreads()};
     std::mutex musicMutex_;
     std::unique_ptr<openmpt::module> player_;                  // guarded by musicMutex_
     std::future<std::unique_ptr<openmpt::module>> nextPlayer_; // the same

@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,6 +22,7 @@
 #include "platform/Platform.h"
 #include "platform/Scaler.h"
 #include "platform/TextCodec.h"
+#include "platform/sdl/Host.h"
 #include "platform/sdl/KeyMap.h"
 #include "platform/sdl/SdlSubsystem.h"
 #include "platform/sdl/WindowManager.h"
@@ -64,25 +64,6 @@ bool IsSoftwareGl(SDL_Renderer* renderer) {
     const std::string gl = text ? reinterpret_cast<const char*>(text) : "";
     return gl.empty() || ContainsNoCase(gl, "llvmpipe") || ContainsNoCase(gl, "softpipe") ||
            ContainsNoCase(gl, "swrast") || ContainsNoCase(gl, "software");
-}
-
-// False where no graphics card can be behind OpenGL: on Linux a GPU driver
-// needs a device node, and without one a renderer would be llvmpipe. Loading
-// Mesa only to find that out costs a tenth of a second before the first frame.
-bool MayHaveGpu() {
-#if defined(__linux__)
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind("renderD", 0) == 0 || name.rfind("card", 0) == 0) {
-            return true;
-        }
-    }
-    return std::filesystem::exists("/dev/nvidia0", error) ||
-           std::filesystem::exists("/dev/nvidiactl", error);
-#else
-    return true;
-#endif
 }
 
 class SdlVideo final : public IVideo {
@@ -134,6 +115,10 @@ public:
 
     void SetFullscreen(bool fullscreen) override {
         if (window_ == nullptr || fullscreen == fullscreen_) {
+            return;
+        }
+        if (HostFullscreen(window_, fullscreen)) {
+            fullscreen_ = fullscreen;
             return;
         }
         clearedSurface_ = nullptr;
@@ -266,11 +251,7 @@ public:
         return true;
     }
 
-    void Minimize() override {
-        if (window_ != nullptr) {
-            SDL_MinimizeWindow(window_);
-        }
-    }
+    void Minimize() override { HideForBossKey(window_); }
 
     bool IsActive() override {
         if (window_ == nullptr) {

@@ -7,6 +7,9 @@
 
 #include "platform/Platform.h"
 
+// SdlRuntime.js: brings in what SDL needs of emscripten's runtime.
+extern "C" void brinehold_sdl_runtime();
+
 namespace platform {
 namespace {
 
@@ -27,6 +30,7 @@ public:
 } // namespace
 
 std::unique_ptr<IClock> CreateSystemClock() {
+    brinehold_sdl_runtime(); // real time is when SDL plays and draws
     return std::make_unique<BrowserClock>();
 }
 
