@@ -90,13 +90,13 @@ public:
         // Drivers without a window system never report a focus: such a
         // window counts as always active.
         windowless_ = driverName == "dummy" || driverName == "offscreen";
-        // A window that may get a renderer is made for OpenGL from the start
-        // and shown once it has one: SDL would otherwise re-create it.
+        // The window is shown only once it has its renderer, if it may get
+        // one (SDL would otherwise re-create it), and by our own hand: SDL
+        // waits for the map without a limit.
         const bool tryVSync = !windowless_ && (vsyncMode_ == VSyncMode::On ||
                                                (vsyncMode_ == VSyncMode::Auto && MayHaveGpu()));
-        window_ =
-            SDL_CreateWindow(utf8Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                             width_, height_, tryVSync ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
+        window_ = SDL_CreateWindow(utf8Title.c_str(), SDL_WINDOWPOS_CENTERED,
+                                   SDL_WINDOWPOS_CENTERED, width_, height_, SDL_WINDOW_HIDDEN);
         if (window_ == nullptr) {
             error = std::string("cannot open the window: ") + SDL_GetError();
             video_.Release();
@@ -104,8 +104,8 @@ public:
         }
         if (tryVSync) {
             CreateVSyncRenderer();
-            SDL_ShowWindow(window_);
         }
+        ShowWindowPatiently(window_);
         std::string ignored;
         if (joystick_.Start(SDL_INIT_GAMECONTROLLER, ignored)) {
             OpenFirstJoystick();

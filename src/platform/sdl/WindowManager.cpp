@@ -58,7 +58,40 @@ void CoverBounds(SDL_Window* window, const SDL_Rect& bounds) {
     XSync(display, False);
 }
 
+void ShowWindowPatiently(SDL_Window* window) {
+    Display* display = nullptr;
+    Window xwindow = 0;
+    if (X11Window(window, display, xwindow)) {
+        constexpr Uint32 kAskEveryMs = 1000;
+        constexpr Uint32 kGiveUpMs = 10000;
+        const Uint32 start = SDL_GetTicks();
+        Uint32 asked = 0;
+        bool first = true;
+        XWindowAttributes attributes;
+        while (XGetWindowAttributes(display, xwindow, &attributes) != 0 &&
+               attributes.map_state == IsUnmapped) {
+            const Uint32 now = SDL_GetTicks();
+            if (now - start >= kGiveUpMs) {
+                return;
+            }
+            if (first || now - asked >= kAskEveryMs) {
+                XMapRaised(display, xwindow);
+                XFlush(display);
+                asked = now;
+                first = false;
+            }
+            SDL_Delay(10);
+        }
+    }
+    // Mapped already: SDL only takes note, without waiting.
+    SDL_ShowWindow(window);
+}
+
 #else
+
+void ShowWindowPatiently(SDL_Window* window) {
+    SDL_ShowWindow(window);
+}
 
 bool LacksWindowManager(SDL_Window*) {
     return false;

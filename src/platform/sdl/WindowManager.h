@@ -14,4 +14,10 @@ bool LacksWindowManager(SDL_Window* window);
 // without a window manager, where nobody else would.
 void CoverBounds(SDL_Window* window, const SDL_Rect& bounds);
 
+// Shows a window created hidden. On X11 the window is mapped here, asking
+// again while it stays unmapped: a window manager that is still starting
+// can drop the request, and SDL would wait for the map forever. A window
+// still unmapped after a few seconds is left to the window manager.
+void ShowWindowPatiently(SDL_Window* window);
+
 } // namespace platform
