@@ -172,7 +172,9 @@ std::int64_t ParseCookieDate(std::string_view text) {
             }
         }
     }
-    if (day < 1 || day > 31 || month < 0 || year < 0 || hour < 0) {
+    // A time out of range is no date (and would overflow the seconds).
+    if (day < 1 || day > 31 || month < 0 || year < 0 || hour < 0 || hour > 23 || minute > 59 ||
+        second > 59) {
         return 0;
     }
     if (year < 70) {

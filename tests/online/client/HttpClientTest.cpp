@@ -231,6 +231,19 @@ TEST(HttpClient, SendsCookiesBackByPathAndDropsExpiredOnes) {
     EXPECT_NE(requests[3].find("\r\nCookie: deep=1\r\n"), std::string::npos) << requests[3];
 }
 
+// An expiry that is no date leaves the cookie for the session, as if unset.
+TEST(HttpClient, KeepsACookieWhoseExpiryTimeIsOutOfRangeForTheSession) {
+    RawServer server({{"HTTP/1.1 200 OK\r\nSet-Cookie: a=b; path=/; expires=Wed, 09 Jun 2013 "
+                       "1011310:18:14 GMT\r\nContent-Length: 2\r\n\r\nOK"},
+                      {kOk}});
+    THttpClient client;
+    Fetch(client, server.Url("/"));
+    Fetch(client, server.Url("/"));
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_NE(requests[1].find("\r\nCookie: a=b\r\n"), std::string::npos) << requests[1];
+}
+
 TEST(HttpClient, FoldsLongHeaderLines) {
     std::string setCookies;
     for (int i = 0; i < 6; ++i) {
