@@ -58,6 +58,7 @@ struct Event {
         Maximize,   // the system command "maximize"
         CaptionDoubleClick,
         JoystickAdded,
+        FullscreenLeft, // the host left full screen by itself (the browser's Esc)
     };
     enum class Button { Left, Right };
 

@@ -338,6 +338,13 @@ bool TmainForm::WMGetSysCommand(int command) {
     return true;
 }
 
+void TmainForm::FullscreenLeftByHost() {
+    if (ConfigRecord.Windowed == 0) {
+        SetWindowed(true);
+        SaveConfig();
+    }
+}
+
 bool TmainForm::CptClk(int hitTest) {
     if (hitTest != 2) {
         return false;

@@ -108,6 +108,8 @@ public:
     void DXTimer1Deactivate();
     void DXTimer2Activate();
     void DXTimer2Deactivate();
+    // The host left full screen by itself: the setting follows, as after Alt+Enter.
+    void FullscreenLeftByHost();
     // System command (61488 maximize): returns true when handled here.
     bool WMGetSysCommand(int command);
     // Non-client double click (hit-test 2 is the caption).

@@ -42,6 +42,7 @@ std::string RecordedEventLine(std::uint32_t tick, const platform::Event& event) 
         return at + "maximize";
     case Type::CaptionDoubleClick:
     case Type::JoystickAdded:
+    case Type::FullscreenLeft:
         break;
     }
     return {};

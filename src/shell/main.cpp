@@ -172,6 +172,9 @@ public:
             break;
         case Type::JoystickAdded:
             break;
+        case Type::FullscreenLeft:
+            form_.FullscreenLeftByHost();
+            break;
         }
     }
 

@@ -14,6 +14,7 @@ import http.server
 import io
 import json
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -28,6 +29,7 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.actions.action_builder import ActionBuilder
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 # Folders first; what follows (test names, -v, -k PATTERN) is unittest's.
@@ -48,6 +50,11 @@ SAME_GAME_SCRIPT = ("1 key down Enter\n2 key up Enter\n"
 SAME_GAME_TICKS = (1, 100, 1000)
 SCORED = os.environ.get("BRINEHOLD_SCORED",
                         os.path.join(HERE, "..", "..", "build", "game", "brinehold-scored"))
+
+# Opens the options and switches the sound once at tick 4: one save.
+OPTIONS_SCRIPT = (b"2 key down Down\n2 key up Down\n2 key down Enter\n2 key up Enter\n"
+                  b"3 key down Down\n3 key up Down\n3 key down Down\n3 key up Down\n"
+                  b"4 key down Left\n4 key up Left\n")
 
 START_AND_FIRE = "1 key down Enter\n2 key up Enter\n95 key down Space\n"
 
@@ -79,6 +86,35 @@ def ending_script(kill):
              (g + 5, "key up Down"), (g + 6, "key down Enter"), (g + 7, "key up Enter"),
              (send, "key down Enter"), (send + 1, "key up Enter")]
     return START_AND_FIRE + "".join("%d %s\n" % line for line in lines), send
+
+
+# The main menu's items: left edge and tops, in picture pixels.
+MAIN_ITEM_X = 489
+MAIN_ITEM_Y = (177, 221, 265, 309, 353, 397)
+
+# A real-time run that writes its state every WATCH_STEP ticks (for a minute),
+# so a test can read what its input did.
+WATCH_STEP = 15
+WATCH_ARGS = "+".join("--dump-state+%d:/watch-%d.json" % (tick, tick)
+                      for tick in range(WATCH_STEP, 3750, WATCH_STEP))
+
+# Where the page puts the 800 x 600 picture: the viewport, full screen or
+# not, the picture's box in CSS pixels, and whether it is drawn sharp.
+PLACES = (
+    ((1280, 720), True, (160, 0, 960, 720), False),  # 1:1 fills 83 %: filtered, bars
+    ((900, 650), True, (50, 25, 800, 600), True),  # 1:1 fills 92 %: sharp, bars
+    ((1700, 1250), True, (50, 25, 1600, 1200), True),  # 2:1 fills 96 %
+    ((1024, 768), False, (112, 84, 800, 600), True),  # a window shows it 1:1
+    ((640, 480), False, (0, 0, 640, 480), False),  # or shrinks it to fit
+)
+
+# Storage that refuses every database, as a full disk or a locked-down
+# browser does: each sync of the settings fails.
+BROKEN_STORAGE = """
+Object.defineProperty(window, "indexedDB", {configurable: true, get: () => ({
+  open() { throw new DOMException("the storage is full", "QuotaExceededError"); },
+})});
+"""
 
 
 class SiteHandler(http.server.SimpleHTTPRequestHandler):
@@ -269,12 +305,125 @@ class Page(unittest.TestCase):
         self.wait_for("return document.getElementById('start').style.display !== 'none'"
                       " && document.body.dataset.exitCode === undefined")
 
+    def watched_state(self):
+        """The first state the game writes after this call (a real-time run
+        started with WATCH_ARGS)."""
+        ticks = lambda: [int(name[6:-5]) for name in self.driver.execute_script(
+            "return Module.FS.readdir('/')") if name.startswith("watch-")]
+        now = max(ticks(), default=0)
+        due = now + 2 * WATCH_STEP
+        self.wait_for("return Module.FS.analyzePath('/watch-%d.json').exists" % due)
+        return json.loads(self.read_file("/watch-%d.json" % due))
+
+    def start_watched_run(self, extra=""):
+        self.driver.get(self.url + "?args=" + WATCH_ARGS + extra)
+        ActionChains(self.driver).send_keys(Keys.SHIFT).perform()  # the overlay goes
+        self.wait_for_picture()
+
+    def point_at(self, x, y):
+        """Moves the mouse to a point of the page's viewport."""
+        actions = ActionBuilder(self.driver)
+        actions.pointer_action.move_to_location(int(x), int(y))
+        actions.perform()
+
+    def test_the_mouse_hits_the_picture_wherever_the_page_puts_it(self):
+        try:
+            for viewport, full, box, sharp in PLACES:
+                with self.subTest(viewport=viewport, full=full):
+                    # Headless Chromium's screen is 800 x 600 unless told otherwise.
+                    self.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+                        "width": viewport[0], "height": viewport[1], "deviceScaleFactor": 1,
+                        "mobile": False, "screenWidth": viewport[0],
+                        "screenHeight": viewport[1]})
+                    self.start_watched_run()
+                    if full:
+                        self.press(Keys.ALT, Keys.ENTER)
+                        self.wait_for("return document.fullscreenElement !== null")
+                    self.assertEqual(
+                        self.driver.execute_script("return [innerWidth, innerHeight]"),
+                        list(viewport))
+                    # The page places the picture once the browser settled the size.
+                    deadline = time.monotonic() + 5
+                    while True:
+                        rect = self.driver.execute_script(
+                            "const r = canvas.getBoundingClientRect();"
+                            "return [r.left, r.top, r.width, r.height]")
+                        if [round(v) for v in rect] == list(box) or time.monotonic() > deadline:
+                            break
+                        time.sleep(0.1)
+                    self.assertEqual([round(v) for v in rect], list(box))
+                    rendering = self.driver.execute_script(
+                        "return getComputedStyle(canvas).imageRendering")
+                    self.assertEqual(rendering, "pixelated" if sharp else "auto")
+
+                    # The bars are black; the picture is whole multiples where sharp.
+                    page = Image.open(io.BytesIO(self.driver.get_screenshot_as_png()))
+                    page = page.convert("RGB")
+                    left, top, width, height = box
+                    for bar in ((0, 0, left, viewport[1]), (left + width, 0, *viewport),
+                                (0, 0, viewport[0], top), (0, top + height, *viewport)):
+                        if bar[2] > bar[0] and bar[3] > bar[1]:
+                            self.assertEqual(page.crop(bar).getextrema(), ((0, 0),) * 3, bar)
+                    picture = page.crop((left, top, left + width, top + height))
+                    if sharp and width > 800:
+                        blocks = picture.resize((800, 600), Image.NEAREST).resize(
+                            picture.size, Image.NEAREST)
+                        self.assertIsNone(ImageChops.difference(picture, blocks).getbbox())
+
+                    # Pointing at an item's picture pixels selects it.
+                    for item in (4, 2, 6):
+                        x = left + (MAIN_ITEM_X + 20.5) * width / 800
+                        y = top + (MAIN_ITEM_Y[item - 1] + 12.5) * height / 600
+                        self.point_at(x, y)
+                        state = self.watched_state()
+                        self.assertEqual((state["MenuScreen"], state["Selected"]), (1, item))
+        finally:
+            self.driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
+
+    def test_leaving_full_screen_in_the_browser_updates_the_setting(self):
+        self.start_watched_run("+--log+/log.txt")
+        self.press(Keys.ALT, Keys.ENTER)
+        self.wait_for("return document.fullscreenElement !== null")
+        self.assertEqual(self.watched_state()["config"]["Windowed"], 0)
+        # What the browser's own Esc does.
+        self.driver.execute_script("document.exitFullscreen()")
+        self.wait_for("return document.fullscreenElement === null")
+        self.assertEqual(self.watched_state()["config"]["Windowed"], 1)
+        self.assertIn(" mode windowed", self.read_file("/log.txt").decode())
+        # So the next Alt+Enter goes to full screen again.
+        self.press(Keys.ALT, Keys.ENTER)
+        self.wait_for("return document.fullscreenElement !== null")
+        self.assertEqual(self.watched_state()["config"]["Windowed"], 0)
+        self.press(Keys.ALT, Keys.ENTER)
+        self.wait_for("return document.fullscreenElement === null")
+
+    def test_a_failed_storage_sync_shows_the_save_message(self):
+        SiteHandler.extra["options.txt"] = OPTIONS_SCRIPT
+        stub = self.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
+                                           {"source": BROKEN_STORAGE})["identifier"]
+        try:
+            self.driver.get(self.url + "?file=options.txt&args=--headless+--ticks+12+--script+"
+                            "/game/options.txt+--log+/log.txt+--dump-state+1:/first.json"
+                            "+--dump-state+12:/last.json")
+            self.assertEqual(self.wait_for_exit(), "0", self.console())
+        finally:
+            self.driver.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument",
+                                        {"identifier": stub})
+        # The first save (of the defaults, at start) fails: one message for
+        # the run, and nothing is reported saved.
+        log = self.read_file("/log.txt").decode()
+        self.assertEqual(re.findall(r"^\d+ messagebox (.*)$", log, re.M),
+                         ["Не могу сохранить настройки!"], log)
+        self.assertNotRegex(log, r"(?m)^\d+ save ")
+        # The game goes on, with the switched setting in memory.
+        first = json.loads(self.read_file("/first.json"))
+        last = json.loads(self.read_file("/last.json"))
+        self.assertEqual((last["tick"], last["MenuScreen"]), (12, 2))  # the options
+        self.assertNotEqual(last["config"]["SoundOn"], first["config"]["SoundOn"])
+
     def test_settings_survive_a_reload(self):
         # Opens the options and switches the sound once: one save.
-        SiteHandler.extra["options.txt"] = (b"2 key down Down\n2 key up Down\n2 key down Enter\n"
-                                            b"2 key up Enter\n3 key down Down\n3 key up Down\n"
-                                            b"3 key down Down\n3 key up Down\n"
-                                            b"4 key down Left\n4 key up Left\n")
+        SiteHandler.extra["options.txt"] = OPTIONS_SCRIPT
         self.driver.get(self.url + "?file=options.txt&args=--headless+--ticks+8+--script+"
                         "/game/options.txt+--dump-state+1:/first.json+--dump-state+8:/last.json")
         self.assertEqual(self.wait_for_exit(), "0", self.console())

@@ -37,6 +37,10 @@ bool HostFullscreen(SDL_Window*, bool) {
     return false;
 }
 
+bool HostLeftFullscreen(SDL_Window*) {
+    return false;
+}
+
 bool HasWorkerThreads() {
     return true;
 }

@@ -22,6 +22,10 @@ void HideForBossKey(SDL_Window* window);
 // false where SDL's window does it (a desktop).
 bool HostFullscreen(SDL_Window* window, bool fullscreen);
 
+// Whether the host left full screen by itself (the browser's Esc, or a request
+// it refused) since the last call. A desktop's SDL window never does.
+bool HostLeftFullscreen(SDL_Window* window);
+
 // Whether tunes may be prepared on a worker thread. The page has none: a
 // thread it asked for would never start, and whoever waits for it hangs.
 bool HasWorkerThreads();

@@ -234,6 +234,12 @@ public:
         while (SDL_PollEvent(&ev) != 0) {
             Translate(ev, out);
         }
+        if (fullscreen_ && HostLeftFullscreen(window_)) {
+            fullscreen_ = false;
+            Event e;
+            e.type = Event::Type::FullscreenLeft;
+            out.push_back(e);
+        }
     }
 
     bool WaitEvent(int timeoutMs) override {
