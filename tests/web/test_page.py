@@ -200,6 +200,7 @@ class Page(unittest.TestCase):
     def tearDownClass(cls):
         cls.driver.quit()
         cls.server.shutdown()
+        cls.server.server_close()
 
     def wait_for_picture(self, seconds=60):
         """The canvas once it shows more than a handful of colours."""
@@ -486,6 +487,7 @@ class Page(unittest.TestCase):
             finally:
                 server.terminate()
                 server.wait(timeout=30)
+                server.stdout.close()
 
     def test_the_same_game_as_the_native_build(self):
         native = os.path.abspath(NATIVE)
