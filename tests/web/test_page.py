@@ -316,9 +316,10 @@ class Page(unittest.TestCase):
         self.wait_for("return Module.FS.analyzePath('/watch-%d.json').exists" % due)
         return json.loads(self.read_file("/watch-%d.json" % due))
 
-    def start_watched_run(self, extra=""):
-        self.driver.get(self.url + "?args=" + WATCH_ARGS + extra)
-        ActionChains(self.driver).send_keys(Keys.SHIFT).perform()  # the overlay goes
+    def start_watched_run(self, extra="", files="", dismiss=True):
+        self.driver.get(self.url + "?" + files + "args=" + WATCH_ARGS + extra)
+        if dismiss:
+            ActionChains(self.driver).send_keys(Keys.SHIFT).perform()  # the overlay goes
         self.wait_for_picture()
 
     def point_at(self, x, y):
@@ -397,6 +398,19 @@ class Page(unittest.TestCase):
         self.assertEqual(self.watched_state()["config"]["Windowed"], 0)
         self.press(Keys.ALT, Keys.ENTER)
         self.wait_for("return document.fullscreenElement === null")
+
+    def test_full_screen_refused_at_start_leaves_the_game_windowed(self):
+        # Saved in full screen; a page may not start so before the player's
+        # first key or click.
+        config = bytearray(low_table_config())
+        config[0] = 1
+        SiteHandler.extra["config.dat"] = bytes(config)
+        self.start_watched_run("+--workdir+/game", "file=config.dat&", dismiss=False)
+        self.assertEqual(self.watched_state()["config"]["Windowed"], 1)
+        self.assertIsNone(self.driver.execute_script("return document.fullscreenElement"))
+        self.press(Keys.ALT, Keys.ENTER)
+        self.wait_for("return document.fullscreenElement !== null")
+        self.assertEqual(self.watched_state()["config"]["Windowed"], 0)
 
     def test_a_failed_storage_sync_shows_the_save_message(self):
         SiteHandler.extra["options.txt"] = OPTIONS_SCRIPT
