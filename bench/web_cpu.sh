@@ -27,9 +27,10 @@ xvfb_pid=""
 run_pid=""
 server_pid=""
 cleanup() {
-  [ -n "$run_pid" ] && kill "$run_pid" 2>/dev/null || true
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  local pid
+  for pid in "$run_pid" "$server_pid" "$xvfb_pid"; do
+    if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -82,6 +83,7 @@ tree() {
   local pids=("$1") i=0
   while [ "$i" -lt "${#pids[@]}" ]; do
     local child
+    # shellcheck disable=SC2013 # the files hold blank-separated ids
     for child in $(cat /proc/"${pids[$i]}"/task/*/children 2>/dev/null); do
       pids+=("$child")
     done
@@ -157,7 +159,12 @@ measure() { # ready-function run-function
   # Chromium's helpers go with the browser; wait until they have.
   for _ in $(seq 50); do
     local alive=0 pid
-    for pid in $pids; do [ -e "/proc/$pid" ] && alive=1; done
+    for pid in $pids; do
+      # Orphaned helpers may linger as zombies nobody reaps: gone enough.
+      if awk '{ sub(/^.*\) /, ""); exit $1 == "Z" }' "/proc/$pid/stat" 2>/dev/null; then
+        alive=1
+      fi
+    done
     [ "$alive" = 0 ] && break
     sleep 0.1
   done
