@@ -290,9 +290,15 @@ class Page(unittest.TestCase):
         self.press(Keys.SPACE)
         self.wait_for("return document.getElementById('boss') === null")
 
-        # Alt+Enter: the browser's full screen, and back.
+        # Alt+Enter: the browser's full screen, where the boss key's cover
+        # shows too, and back.
         self.press(Keys.ALT, Keys.ENTER)
         self.wait_for("return document.fullscreenElement !== null")
+        self.press(Keys.F12)
+        self.wait_for("const boss = document.getElementById('boss');"
+                      "return boss && document.fullscreenElement.contains(boss)")
+        self.press(Keys.SPACE)
+        self.wait_for("return document.getElementById('boss') === null")
         self.press(Keys.ALT, Keys.ENTER)
         self.wait_for("return document.fullscreenElement === null")
 
