@@ -78,9 +78,15 @@ void ShowWindowPatiently(SDL_Window* window) {
                 XMapRaised(display, xwindow);
                 XFlush(display);
                 asked = now;
-                first = false;
+                // Without a window manager the map is done by the time the
+                // next query returns: look again before sleeping.
+                if (first) {
+                    first = false;
+                    continue;
+                }
             }
-            SDL_Delay(10);
+            // A window manager maps it within a few milliseconds.
+            SDL_Delay(2);
         }
     }
     // Mapped already: SDL only takes note, without waiting.
