@@ -1,5 +1,5 @@
 // The audio thread's cost: the game tune plus eight effects looping at once,
-// mixed by the real output (our mixer with libopenmpt under it) on
+// mixed by the real output (SDL2_mixer with libopenmpt in its music hook) on
 // SDL's disk driver with no pause between buffers, so the mixer runs flat
 // out. The share of real time is the process's CPU time over the length of
 // audio mixed in it (the main thread only sleeps meanwhile).

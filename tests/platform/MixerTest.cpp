@@ -1,4 +1,4 @@
-// The SDL output's own mixer, heard through SDL's disk driver: a channel's
+// The SDL output's mixing, heard through SDL's disk driver: a channel's
 // volume and panning scale its samples, and channels playing at once add up
 // and saturate instead of wrapping round.
 #include <gtest/gtest.h>

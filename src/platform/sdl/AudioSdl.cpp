@@ -1,9 +1,8 @@
-// The audio output over SDL2: each buffer's samples become a chunk in the
-// device's format, each playing copy gets a mixer channel of its own, and the
-// song plays through libopenmpt under the channels. The mixer is our own
-// small one: SDL2_mixer would bring a dozen codec libraries the game never
-// uses, each one loaded before the first frame.
+// The audio output over SDL2_mixer: each buffer's samples become a chunk in
+// the device's format, each playing copy gets a mixer channel of its own,
+// and the song plays through libopenmpt into the music hook of the mixer.
 #include <SDL.h>
+#include <SDL_mixer.h>
 #include <libopenmpt/libopenmpt.hpp>
 
 #include <algorithm>
@@ -25,199 +24,6 @@ constexpr int kOutputChannels = 2;
 constexpr int kChunkFrames = 1024;
 constexpr int kFirstChannels = 16;
 
-constexpr int kMaxVolume = 128;
-
-struct Sound;
-
-// The device and its channels. Every channel plays one chunk (signed 16-bit
-// samples in the device's layout) at its own volume and panning, added over
-// the music with saturation. The calls are the main thread's; the audio
-// thread runs Fill, under the device's lock.
-class Mixer {
-public:
-    using MusicFill = void (*)(void* user, std::int16_t* out, std::size_t frames);
-
-    bool Open(MusicFill music, void* user, std::string& error) {
-        SDL_AudioSpec wanted{};
-        wanted.freq = kOutputRate;
-        wanted.format = AUDIO_S16SYS; // keeps the music simple
-        wanted.channels = kOutputChannels;
-        wanted.samples = kChunkFrames;
-        wanted.callback = &Mixer::Callback;
-        wanted.userdata = this;
-        SDL_AudioSpec got{};
-        // Rate and channel count may be what the device prefers.
-        device_ =
-            SDL_OpenAudioDevice(nullptr, 0, &wanted, &got,
-                                SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
-        if (device_ == 0) {
-            error = SDL_GetError();
-            return false;
-        }
-        rate_ = got.freq;
-        channels_ = got.channels;
-        music_ = music;
-        user_ = user;
-        voices_.assign(kFirstChannels, Voice{});
-        framesMixed_ = 0;
-        SDL_PauseAudioDevice(device_, 0);
-        return true;
-    }
-
-    void Close() {
-        if (device_ != 0) {
-            SDL_CloseAudioDevice(device_);
-            device_ = 0;
-        }
-        voices_.clear();
-    }
-
-    SDL_AudioDeviceID Device() const { return device_; }
-    int Rate() const { return rate_; }
-    int Channels() const { return channels_; }
-    int Count() const { return static_cast<int>(voices_.size()); }
-    void Allocate(int count) {
-        Lock lock(device_);
-        voices_.resize(static_cast<std::size_t>(count));
-    }
-
-    // Starts `samples` on the first free channel at `volume` (0 .. 128), the
-    // sides scaled by left and right (0 .. 255). -1 when every one is busy.
-    int Play(const Sound* owner, const std::vector<std::int16_t>& samples, bool looping, int volume,
-             int left, int right) {
-        Lock lock(device_);
-        for (std::size_t i = 0; i < voices_.size(); ++i) {
-            Voice& voice = voices_[i];
-            if (voice.playing) {
-                continue;
-            }
-            voice = Voice{owner,
-                          samples.data(),
-                          samples.size(),
-                          0,
-                          looping,
-                          true,
-                          volume,
-                          static_cast<float>(left) / 255.0F,
-                          static_cast<float>(right) / 255.0F};
-            return static_cast<int>(i);
-        }
-        return -1;
-    }
-
-    void Halt(int channel) {
-        Lock lock(device_);
-        if (channel >= 0 && static_cast<std::size_t>(channel) < voices_.size()) {
-            voices_[static_cast<std::size_t>(channel)].playing = false;
-        }
-    }
-
-    // A sound's chunks are about to be freed: nothing may play them after.
-    void HaltSound(const Sound* owner) {
-        Lock lock(device_);
-        for (Voice& voice : voices_) {
-            if (voice.owner == owner) {
-                voice.playing = false;
-                voice.owner = nullptr;
-            }
-        }
-    }
-
-    bool Playing(int channel) {
-        Lock lock(device_);
-        return channel >= 0 && static_cast<std::size_t>(channel) < voices_.size() &&
-               voices_[static_cast<std::size_t>(channel)].playing;
-    }
-
-    std::uint64_t FramesMixed() const { return framesMixed_.load(); }
-
-private:
-    struct Voice {
-        const Sound* owner = nullptr;
-        const std::int16_t* samples = nullptr;
-        std::size_t length = 0;
-        std::size_t position = 0;
-        bool looping = false;
-        bool playing = false;
-        int volume = kMaxVolume;
-        float left = 1.0F;
-        float right = 1.0F;
-    };
-
-    // Holds the audio thread off while the channels change; a closed device
-    // has no thread to hold off.
-    class Lock {
-    public:
-        explicit Lock(SDL_AudioDeviceID device) : device_(device) {
-            if (device_ != 0) {
-                SDL_LockAudioDevice(device_);
-            }
-        }
-        ~Lock() {
-            if (device_ != 0) {
-                SDL_UnlockAudioDevice(device_);
-            }
-        }
-        Lock(const Lock&) = delete;
-        Lock& operator=(const Lock&) = delete;
-
-    private:
-        SDL_AudioDeviceID device_;
-    };
-
-    static void SDLCALL Callback(void* self, Uint8* stream, int length) {
-        static_cast<Mixer*>(self)->Fill(reinterpret_cast<std::int16_t*>(stream),
-                                        static_cast<std::size_t>(length) / sizeof(std::int16_t));
-    }
-
-    void Fill(std::int16_t* out, std::size_t count) {
-        const auto channels = static_cast<std::size_t>(std::max(channels_, 1));
-        const std::size_t frames = count / channels;
-        music_(user_, out, frames);
-        for (Voice& voice : voices_) {
-            std::size_t done = 0;
-            while (voice.playing && done < count) {
-                const std::size_t take = std::min(voice.length - voice.position, count - done);
-                MixVoice(voice, out + done, take, channels);
-                done += take;
-                voice.position += take;
-                if (voice.position >= voice.length) {
-                    voice.position = 0;
-                    voice.playing = voice.looping && voice.length > 0;
-                }
-            }
-        }
-        framesMixed_ += frames;
-    }
-
-    // The panning scales the first two sides of each frame (front left and
-    // right), then the volume applies and the sum saturates. `out` starts on
-    // a whole frame.
-    static void MixVoice(const Voice& voice, std::int16_t* out, std::size_t count,
-                         std::size_t channels) {
-        const std::int16_t* in = voice.samples + voice.position;
-        for (std::size_t i = 0; i < count; ++i) {
-            int sample = in[i];
-            const std::size_t side = i % channels;
-            if (side == 0 && voice.left < 1.0F) {
-                sample = static_cast<std::int16_t>(static_cast<float>(sample) * voice.left);
-            } else if (side == 1 && voice.right < 1.0F) {
-                sample = static_cast<std::int16_t>(static_cast<float>(sample) * voice.right);
-            }
-            const int mixed = out[i] + sample * voice.volume / kMaxVolume;
-            out[i] = static_cast<std::int16_t>(std::clamp(mixed, -32768, 32767));
-        }
-    }
-
-    SDL_AudioDeviceID device_ = 0;
-    int rate_ = kOutputRate;
-    int channels_ = kOutputChannels;
-    MusicFill music_ = nullptr;
-    void* user_ = nullptr;
-    std::vector<Voice> voices_; // guarded by the device's lock
-    std::atomic<std::uint64_t> framesMixed_{0};
-};
-
 // One wave's samples, shared by a buffer and its copies.
 struct Sound {
     audio::WaveFormatInfo info;
@@ -225,16 +31,18 @@ struct Sound {
     // The chunk in the device's format for each playback rate asked for.
     struct Converted {
         int rate = 0;
-        std::vector<std::int16_t> samples;
+        std::vector<std::uint8_t> bytes;
+        Mix_Chunk* chunk = nullptr;
     };
     std::vector<Converted> converted;
-    Mixer* mixer = nullptr;
 
     ~Sound() { FreeChunks(); }
     void FreeChunks() {
         // Freeing a chunk halts every channel that plays it.
-        if (mixer != nullptr && !converted.empty()) {
-            mixer->HaltSound(this);
+        for (auto& c : converted) {
+            if (c.chunk) {
+                Mix_FreeChunk(c.chunk);
+            }
         }
         converted.clear();
     }
@@ -275,13 +83,24 @@ public:
             error = SDL_GetError();
             return false;
         }
-        if (!mixer_.Open(&SdlAudio::MusicHook, this, error)) {
+        // Signed 16 bits keep the music hook simple; rate and channel count
+        // may be what the device prefers.
+        if (Mix_OpenAudioDevice(kOutputRate, AUDIO_S16SYS, kOutputChannels, kChunkFrames, nullptr,
+                                SDL_AUDIO_ALLOW_FREQUENCY_CHANGE |
+                                    SDL_AUDIO_ALLOW_CHANNELS_CHANGE) != 0) {
+            error = Mix_GetError();
             SDL_QuitSubSystem(SDL_INIT_AUDIO);
             return false;
         }
-        deviceRate_ = mixer_.Rate();
-        deviceChannels_ = mixer_.Channels();
-        channelOwner_.assign(static_cast<std::size_t>(mixer_.Count()), 0);
+        Uint16 format = 0;
+        Mix_QuerySpec(&deviceRate_, &format, &deviceChannels_);
+        deviceFormat_ = format;
+        Mix_AllocateChannels(kFirstChannels);
+        channelOwner_.assign(kFirstChannels, 0);
+        framesMixed_ = 0;
+        Mix_SetPostMix(&SdlAudio::PostMix, this);
+        Mix_HookMusic(&SdlAudio::MusicHook, this);
+        FindDevice();
         open_ = true;
         return true;
     }
@@ -290,13 +109,17 @@ public:
         if (!open_) {
             return;
         }
-        mixer_.Close();
+        Mix_HookMusic(nullptr, nullptr);
+        Mix_SetPostMix(nullptr, nullptr);
+        Mix_HaltChannel(-1);
         buffers_.ForEach([](BufferState& buffer) {
             buffer.sound->FreeChunks();
             buffer.channel = -1;
         });
+        Mix_CloseAudio();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         open_ = false;
+        deviceId_ = 0;
         std::lock_guard lock(musicMutex_);
         player_.reset();
         nextPlayer_ = {};
@@ -324,7 +147,6 @@ public:
             return 0;
         }
         auto sound = std::make_shared<Sound>();
-        sound->mixer = &mixer_;
         sound->info = *info;
         sound->samples = audio::DecodeSamples(*info, data);
         return buffers_.Add(BufferState{std::move(sound)});
@@ -371,29 +193,31 @@ public:
             return AudioResult::BufferLost;
         }
         Stop(buffer);
-        const std::vector<std::int16_t>* chunk = ChunkFor(
-            *state->sound, state->frequency > 0 ? state->frequency : state->sound->info.rate);
+        Mix_Chunk* chunk = ChunkFor(*state->sound, state->frequency > 0 ? state->frequency
+                                                                        : state->sound->info.rate);
         if (!chunk) {
             return AudioResult::Failed;
         }
-        const int volume = static_cast<int>(std::lround(Attenuation(state->volume) * kMaxVolume));
-        // Positive pan quietens the left side, negative the right.
-        const int left = static_cast<int>(std::lround(Attenuation(-std::max(state->pan, 0)) * 255));
-        const int right = static_cast<int>(std::lround(Attenuation(std::min(state->pan, 0)) * 255));
-        const Sound* owner = state->sound.get();
-        int channel = mixer_.Play(owner, *chunk, looping, volume, left, right);
+        int channel = Mix_PlayChannel(-1, chunk, looping ? -1 : 0);
         if (channel < 0) {
             // Every channel busy: a copy always gets one of its own.
             const int count = static_cast<int>(channelOwner_.size()) * 2;
-            mixer_.Allocate(count);
+            Mix_AllocateChannels(count);
             channelOwner_.resize(static_cast<std::size_t>(count), 0);
-            channel = mixer_.Play(owner, *chunk, looping, volume, left, right);
+            channel = Mix_PlayChannel(-1, chunk, looping ? -1 : 0);
         }
         if (channel < 0) {
             return AudioResult::Failed;
         }
         channelOwner_[static_cast<std::size_t>(channel)] = buffer;
         state->channel = channel;
+        const double level = Attenuation(state->volume);
+        Mix_Volume(channel, static_cast<int>(std::lround(level * MIX_MAX_VOLUME)));
+        // Positive pan quietens the left side, negative the right.
+        const double left = Attenuation(-std::max(state->pan, 0));
+        const double right = Attenuation(std::min(state->pan, 0));
+        Mix_SetPanning(channel, static_cast<Uint8>(std::lround(left * 255)),
+                       static_cast<Uint8>(std::lround(right * 255)));
         return AudioResult::Ok;
     }
 
@@ -403,7 +227,7 @@ public:
             return AudioResult::Failed;
         }
         if (OwnsChannel(buffer, *state)) {
-            mixer_.Halt(state->channel);
+            Mix_HaltChannel(state->channel);
         }
         state->channel = -1;
         return AudioResult::Ok;
@@ -411,7 +235,7 @@ public:
 
     bool IsPlaying(Buffer buffer) override {
         auto* state = buffers_.Find(buffer);
-        return state && OwnsChannel(buffer, *state) && mixer_.Playing(state->channel);
+        return state && OwnsChannel(buffer, *state) && Mix_Playing(state->channel) != 0;
     }
 
     Song LoadSong(const std::string& path) override { return songs_.Load(path); }
@@ -448,7 +272,7 @@ public:
 
     Song PlayingSong() const override { return songs_.Playing(); }
     Song TakeFailedSong() override { return songs_.TakeFailedLoad(); }
-    std::uint64_t FramesMixed() const override { return mixer_.FramesMixed(); }
+    std::uint64_t FramesMixed() const override { return framesMixed_.load(); }
 
 private:
     // A channel that finished may have been given to another buffer since.
@@ -458,10 +282,10 @@ private:
                channelOwner_[static_cast<std::size_t>(state.channel)] == buffer;
     }
 
-    const std::vector<std::int16_t>* ChunkFor(Sound& sound, int rate) {
+    Mix_Chunk* ChunkFor(Sound& sound, int rate) {
         for (auto& c : sound.converted) {
             if (c.rate == rate) {
-                return &c.samples;
+                return c.chunk;
             }
         }
         if (sound.samples.empty()) {
@@ -469,7 +293,7 @@ private:
         }
         SDL_AudioStream* stream =
             SDL_NewAudioStream(AUDIO_F32SYS, static_cast<Uint8>(sound.info.channels), rate,
-                               AUDIO_S16SYS, static_cast<Uint8>(deviceChannels_), deviceRate_);
+                               deviceFormat_, static_cast<Uint8>(deviceChannels_), deviceRate_);
         if (!stream) {
             return nullptr;
         }
@@ -478,35 +302,52 @@ private:
         const int bytes = static_cast<int>(sound.samples.size() * sizeof(float));
         if (SDL_AudioStreamPut(stream, sound.samples.data(), bytes) == 0 &&
             SDL_AudioStreamFlush(stream) == 0) {
-            const auto frameSamples = static_cast<std::size_t>(deviceChannels_);
-            const auto available =
-                static_cast<std::size_t>(std::max(SDL_AudioStreamAvailable(stream), 0));
-            converted.samples.resize(available / sizeof(std::int16_t) / frameSamples *
-                                     frameSamples);
-            const int got = SDL_AudioStreamGet(
-                stream, converted.samples.data(),
-                static_cast<int>(converted.samples.size() * sizeof(std::int16_t)));
-            const auto whole = static_cast<std::size_t>(std::max(got, 0)) / sizeof(std::int16_t) /
-                               frameSamples * frameSamples;
-            converted.samples.resize(whole);
+            converted.bytes.resize(static_cast<std::size_t>(SDL_AudioStreamAvailable(stream)));
+            const int got = SDL_AudioStreamGet(stream, converted.bytes.data(),
+                                               static_cast<int>(converted.bytes.size()));
+            converted.bytes.resize(static_cast<std::size_t>(std::max(got, 0)));
         }
         SDL_FreeAudioStream(stream);
-        if (converted.samples.empty()) {
+        if (converted.bytes.empty()) {
+            return nullptr;
+        }
+        converted.chunk =
+            Mix_QuickLoad_RAW(converted.bytes.data(), static_cast<Uint32>(converted.bytes.size()));
+        if (!converted.chunk) {
             return nullptr;
         }
         sound.converted.push_back(std::move(converted));
-        return &sound.converted.back().samples;
+        return sound.converted.back().chunk;
+    }
+
+    // SDL_mixer keeps its device id to itself; the one device it opened is
+    // the one that is playing.
+    void FindDevice() {
+        deviceId_ = 0;
+        for (SDL_AudioDeviceID id = 1; id < 16; ++id) {
+            if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING) {
+                deviceId_ = id;
+                return;
+            }
+        }
     }
 
     bool DeviceLost() const {
-        const SDL_AudioDeviceID device = mixer_.Device();
-        return device != 0 && SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED;
+        return deviceId_ != 0 && SDL_GetAudioDeviceStatus(deviceId_) == SDL_AUDIO_STOPPED;
     }
 
-    // Fills the whole period: the song where one plays, silence after it.
-    static void MusicHook(void* self, std::int16_t* out, std::size_t frames) {
+    static void PostMix(void* self, Uint8*, int length) {
         auto* audio = static_cast<SdlAudio*>(self);
+        const int frameBytes = audio->deviceChannels_ * SDL_AUDIO_BITSIZE(audio->deviceFormat_) / 8;
+        audio->framesMixed_ += static_cast<std::uint64_t>(length / frameBytes);
+    }
+
+    static void MusicHook(void* self, Uint8* stream, int length) {
+        auto* audio = static_cast<SdlAudio*>(self);
+        auto* out = reinterpret_cast<std::int16_t*>(stream);
         const int channels = audio->deviceChannels_;
+        const std::size_t frames =
+            static_cast<std::size_t>(length) / 2 / static_cast<std::size_t>(channels);
         std::size_t done = 0;
         {
             std::lock_guard lock(audio->musicMutex_);
@@ -556,10 +397,11 @@ private:
     bool open_ = false;
     int deviceRate_ = kOutputRate;
     int deviceChannels_ = kOutputChannels;
-    // Before the buffers: their sounds tell it when their chunks go.
-    Mixer mixer_;
+    SDL_AudioFormat deviceFormat_ = AUDIO_S16SYS;
+    SDL_AudioDeviceID deviceId_ = 0;
     audio::BufferRegistry<BufferState> buffers_;
     std::vector<Buffer> channelOwner_;
+    std::atomic<std::uint64_t> framesMixed_{0};
 
     audio::SongLibrary songs_{HasWorkerThreads()};
     std::mutex musicMutex_;
