@@ -469,6 +469,19 @@ std::vector<std::uint8_t> TReader::ReadBlock() {
     return block;
 }
 
+void TReader::ReadBlockInPlace(const std::function<void(TStream& block)>& read) {
+    const std::uint8_t type = ReadValueType();
+    if (type != ValueBlock) {
+        SkipValueOfType(type);
+        FailValue();
+    }
+    const std::uint32_t length = ReadLength();
+    const std::uint64_t end = stream_.Position() + length;
+    TStreamWindow block(stream_, length);
+    read(block);
+    stream_.SetPosition(end);
+}
+
 bool TReader::ReadCollection(TCollectionReadable* collection) {
     const std::uint8_t type = ReadValueType();
     if (type == ValueNil) {

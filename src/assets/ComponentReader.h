@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,10 @@ public:
     std::uint32_t ReadColor();
     std::string ReadText(); // code page 1251
     std::vector<std::uint8_t> ReadBlock();
+    // A block value read in place, without a copy: `read` gets a stream of
+    // exactly the block's bytes and may leave some unread; the reader goes
+    // on after the block.
+    void ReadBlockInPlace(const std::function<void(TStream& block)>& read);
     // A collection value into `collection`; a nil value returns false
     // (the property then holds no object).
     bool ReadCollection(TCollectionReadable* collection);

@@ -13,8 +13,7 @@ namespace {
 
 // The picture data of "Picture.Data": a class name, then that graphic's data.
 // Returns false when no known graphic class bears the name.
-bool ReadPictureData(const std::vector<std::uint8_t>& block, TDIB& picture, TPixelBudget& budget) {
-    TMemoryView stream(block);
+bool ReadPictureData(TStream& stream, TDIB& picture, TPixelBudget& budget) {
     std::uint8_t length = 0;
     stream.Read(&length, 1);
     std::string className(length, '\0');
@@ -26,7 +25,7 @@ bool ReadPictureData(const std::vector<std::uint8_t>& block, TDIB& picture, TPix
             if (count > stream.Remaining()) {
                 throw EStreamError(assets::kStreamReadError);
             }
-            TMemoryView file(block.data() + stream.Position(), count);
+            TStreamWindow file(stream, count);
             std::uint8_t fileHeader[14];
             file.ReadBuffer(fileHeader, sizeof fileHeader);
             if (fileHeader[0] != 'B' || fileHeader[1] != 'M') {
@@ -55,11 +54,14 @@ public:
         if (!SameTextAscii(name, "Data")) {
             return false;
         }
-        const std::vector<std::uint8_t> block = reader.ReadBlock();
+        // Straight from the archive into the picture: the pictures are most
+        // of the archive, and a copy of each would cost time at start.
         TDIB picture;
-        if (!ReadPictureData(block, picture, budget_)) {
-            picture = TDIB(); // an unknown graphic class: the item has no picture
-        }
+        reader.ReadBlockInPlace([&](TStream& block) {
+            if (!ReadPictureData(block, picture, budget_)) {
+                picture = TDIB(); // an unknown graphic class: the item has no picture
+            }
+        });
         item_->Picture = std::move(picture);
         return true;
     }

@@ -60,6 +60,18 @@ std::size_t TMemoryView::Read(void* buffer, std::size_t count) {
     return CopyOut(data_, size_, position_, buffer, count);
 }
 
+std::size_t TStreamWindow::Read(void* buffer, std::size_t count) {
+    if (position_ >= size_ || count == 0) {
+        return 0;
+    }
+    count = static_cast<std::size_t>(std::min<std::uint64_t>(count, size_ - position_));
+    // The other stream skips its own repositioning when it is already there.
+    inner_.SetPosition(start_ + position_);
+    const std::size_t n = inner_.Read(buffer, count);
+    position_ += n;
+    return n;
+}
+
 std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
     return CopyOut(bytes_.data(), bytes_.size(), position_, buffer, count);
 }

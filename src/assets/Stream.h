@@ -47,6 +47,25 @@ private:
     std::uint64_t position_ = 0;
 };
 
+// The next `size` bytes of another stream, read in place: positions count
+// from where the window starts, and reads stop at its end. The other stream
+// must outlive the window and is moved by its reads.
+class TStreamWindow : public TStream {
+public:
+    TStreamWindow(TStream& inner, std::uint64_t size)
+        : inner_(inner), start_(inner.Position()), size_(size) {}
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::uint64_t Position() const override { return position_; }
+    void SetPosition(std::uint64_t position) override { position_ = position; }
+    std::uint64_t Size() const override { return size_; }
+
+private:
+    TStream& inner_;
+    std::uint64_t start_;
+    std::uint64_t size_;
+    std::uint64_t position_ = 0;
+};
+
 // A stream over bytes it owns.
 class TMemoryStream : public TStream {
 public:

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <exception>
-#include <system_error>
-#include <thread>
 
 #include "engine/Errors.h"
 
@@ -26,13 +23,6 @@ std::string LowerName(const std::string& name) {
     return lower;
 }
 
-// Below this many pixels a collection converts faster than a thread starts.
-constexpr std::int64_t kPixelsWorthAThread = 256 * 1024;
-
-std::int64_t PixelCount(const TPictureCollectionItem& item) {
-    return static_cast<std::int64_t>(item.Picture.Width()) * item.Picture.Height();
-}
-
 } // namespace
 
 // ---------------------------------------------------- TPictureCollectionItem
@@ -48,6 +38,11 @@ int TPictureCollectionItem::Width() const {
 
 int TPictureCollectionItem::Height() const {
     return PatternHeight > 0 ? PatternHeight : Picture.Height();
+}
+
+int TPictureCollectionItem::PatternCount() const {
+    Build();
+    return static_cast<int>(patterns_.size());
 }
 
 TRect TPictureCollectionItem::PatternRects(int index) const {
@@ -83,6 +78,7 @@ void TPictureCollectionItem::SetTransparentColor(TColor value) {
     if (value == transparentColor_) {
         return;
     }
+    // Surfaces still to be made take the new key when they are made.
     transparentColor_ = value;
     for (auto& surface : surfaces_) {
         surface->SetTransparentColor(SurfaceColorOf(*surface, value));
@@ -90,6 +86,7 @@ void TPictureCollectionItem::SetTransparentColor(TColor value) {
 }
 
 void TPictureCollectionItem::ClearSurfaces() {
+    pending_.reset();
     patterns_.clear();
     surfaces_.clear();
 }
@@ -112,20 +109,39 @@ void TPictureCollectionItem::Restore() {
         }
     }
     ClearSurfaces();
+    // RLE data is decoded now, into the item's own picture, as it always was.
+    Picture.ExpandImage();
+    // The geometry is taken now: a later change shows only after the next
+    // Restore, whenever the surfaces are made.
+    pending_ = std::make_unique<Layout>(
+        Layout{Picture, Width(), Height(), SkipWidth, SkipHeight, SystemMemory});
+}
 
+void TPictureCollectionItem::Build() const {
+    if (pending_ == nullptr) {
+        return;
+    }
+    const std::unique_ptr<Layout> layout = std::move(pending_);
+    BuildNow(*layout);
+}
+
+void TPictureCollectionItem::BuildNow(const Layout& layout) const {
     // The geometry comes from the archive: work in 64 bits so that values
     // such as 0x7FFFFFFF cannot overflow, and build a bounded number of
     // patterns.
-    const std::int64_t w = Width();
-    const std::int64_t h = Height();
-    const std::int64_t pw = Picture.Width();
-    const std::int64_t ph = Picture.Height();
-    const std::int64_t strideX = w + SkipWidth;
-    const std::int64_t strideY = h + SkipHeight;
+    TDIB picture = layout.picture;
+    const std::int64_t w = layout.width;
+    const std::int64_t h = layout.height;
+    const std::int64_t pw = picture.Width();
+    const std::int64_t ph = picture.Height();
+    const std::int64_t skipWidth = layout.skipWidth;
+    const std::int64_t skipHeight = layout.skipHeight;
+    const std::int64_t strideX = w + skipWidth;
+    const std::int64_t strideY = h + skipHeight;
 
-    const auto makeSurface = [this](const TRect& block) {
+    const auto makeSurface = [this, &picture](const TRect& block) {
         auto surface = std::make_unique<TDirectDrawSurface>();
-        CopyBlockToSurface(*surface, Picture, block);
+        CopyBlockToSurface(*surface, picture, block);
         surface->SetTransparentColor(SurfaceColorOf(*surface, transparentColor_));
         surfaces_.push_back(std::move(surface));
         return surfaces_.back().get();
@@ -147,8 +163,8 @@ void TPictureCollectionItem::Restore() {
     if (w <= 0 || h <= 0 || strideX <= 0 || strideY <= 0) {
         return;
     }
-    const std::int64_t columns = (pw + SkipWidth) / strideX;
-    const std::int64_t rows = (ph + SkipHeight) / strideY;
+    const std::int64_t columns = (pw + skipWidth) / strideX;
+    const std::int64_t rows = (ph + skipHeight) / strideY;
     if (columns <= 0 || rows <= 0) {
         return;
     }
@@ -156,7 +172,7 @@ void TPictureCollectionItem::Restore() {
     const std::int64_t count = std::min(columns * rows, kMaxPatterns);
     patterns_.reserve(static_cast<std::size_t>(count));
 
-    if (SystemMemory) {
+    if (layout.systemMemory) {
         TDirectDrawSurface* surface = makeSurface(rect(0, 0, pw, ph));
         for (std::int64_t i = 0; i < count; ++i) {
             patterns_.push_back(
@@ -292,53 +308,9 @@ void TPictureCollection::Finalize() {
 }
 
 void TPictureCollection::Restore() {
-    // Items convert their own pictures into their own surfaces and share
-    // nothing that changes, so a second thread takes the later half of the
-    // pixels: the menu's pictures come before the first frame.
-    std::int64_t total = 0;
-    for (const auto& item : items_) {
-        total += PixelCount(*item);
-    }
-    std::size_t split = 0;
-    for (std::int64_t first = 0; split < items_.size() && 2 * first < total; ++split) {
-        first += PixelCount(*items_[split]);
-    }
-    if (total < kPixelsWorthAThread || split >= items_.size()) {
-        for (auto& item : items_) {
-            item->Restore();
-        }
-        return;
-    }
-    std::exception_ptr failure;
-    std::thread worker;
-    try {
-        worker = std::thread([&] {
-            try {
-                for (std::size_t i = split; i < items_.size(); ++i) {
-                    items_[i]->Restore();
-                }
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-    } catch (const std::system_error&) {
-        // No threads here (the browser's page): one after another.
-        for (auto& item : items_) {
-            item->Restore();
-        }
-        return;
-    }
-    try {
-        for (std::size_t i = 0; i < split; ++i) {
-            items_[i]->Restore();
-        }
-    } catch (...) {
-        worker.join();
-        throw;
-    }
-    worker.join();
-    if (failure) {
-        std::rethrow_exception(failure);
+    // Cheap: each item makes its surfaces when it is first drawn.
+    for (auto& item : items_) {
+        item->Restore();
     }
 }
 

@@ -37,7 +37,10 @@ public:
     // built by the last Restore, or Dest is null.
     void Draw(TDirectDrawSurface* Dest, int X, int Y, int PatternIndex);
 
-    // Rebuilds the patterns and their surfaces from the picture.
+    // Rebuilds the patterns and their surfaces from the picture and the
+    // geometry as they are now. The surfaces are made on first use (a draw
+    // or a look at the patterns), so pictures that are never shown cost
+    // nothing and the first frame waits only for its own.
     void Restore();
     // Frees the patterns and surfaces; the item becomes uninitialised.
     void Finalize();
@@ -46,7 +49,7 @@ public:
     // The pattern size: PatternWidth/Height when above 0, else the picture's.
     int Width() const;
     int Height() const;
-    int PatternCount() const { return static_cast<int>(patterns_.size()); }
+    int PatternCount() const;
     // (0, 0, 0, 0) / null outside 0 .. PatternCount() - 1.
     TRect PatternRects(int index) const;
     TDirectDrawSurface* PatternSurfaces(int index) const;
@@ -78,7 +81,19 @@ private:
         TRect rect;
         TDirectDrawSurface* surface;
     };
+    // What the last Restore saw, for the surfaces still to be made.
+    struct Layout {
+        TDIB picture;
+        std::int64_t width = 0;
+        std::int64_t height = 0;
+        int skipWidth = 0;
+        int skipHeight = 0;
+        bool systemMemory = false;
+    };
     void ClearSurfaces();
+    // Makes the surfaces a Restore left to do.
+    void Build() const;
+    void BuildNow(const Layout& layout) const;
 
     TPictureCollection& collection_;
     std::string name_;
@@ -86,8 +101,10 @@ private:
     TColor transparentColor_ = clBlack;
     int index_ = 0;
     bool initialized_ = false;
-    std::vector<Pattern> patterns_;
-    std::vector<std::unique_ptr<TDirectDrawSurface>> surfaces_;
+    // Made on first use: the accessors are const, the surfaces a cache.
+    mutable std::unique_ptr<Layout> pending_;
+    mutable std::vector<Pattern> patterns_;
+    mutable std::vector<std::unique_ptr<TDirectDrawSurface>> surfaces_;
 };
 
 class TPictureCollection {

@@ -25,6 +25,9 @@ bool CopyFile(const std::string& from, const std::string& to, std::string& error
 // Makes the settings just written outlast the program. A desktop's files do
 // once written; the browser keeps them in its own storage only when told.
 bool KeepSettings(std::string& error);
+// True for the superuser of a POSIX system (libraries such as Xlib keep no
+// per-user caches for it); false on Windows.
+bool IsSuperuser();
 // The user's pictures folder where the system names one itself (Windows'
 // known folder); empty where the XDG variables decide it.
 std::string PicturesFolder();

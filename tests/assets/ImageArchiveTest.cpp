@@ -325,6 +325,13 @@ TEST(ImageArchiveTest, DamagedStreamsFailWithTheReadersMessages) {
          "Error reading TPictureCollectionComponent.List: Invalid property value"},
         {"block longer than the file", Archive(List({longBlock})),
          item + "Picture.Data: Stream read error"},
+        // The pixels are read in place from the archive: they must stop at
+        // the end of their block, though the file goes on after it.
+        {"pixels past the end of their block",
+         Archive(List({PictureData(Bytes().U32(40).U32(4).U32(4).U16(1).U16(24)
+                                       .Raw(std::string(24, '\0')).data),
+                       NamedItem(std::string(200, 'x'))})),
+         item + "Picture.Data: Stream read error"},
         {"long string longer than the file", Archive(List({longString})),
          item + "Name: Stream read error"},
         {"wide string longer than the file", Archive(List({wideString})),

@@ -17,6 +17,10 @@ FolderRules SystemFolderRules() {
     return FolderRules::Posix;
 }
 
+bool IsSuperuser() {
+    return geteuid() == 0;
+}
+
 std::string GetEnvironment(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? value : "";

@@ -1,31 +1,12 @@
+// Reading pictures for the tools: SDL2_image knows every format a modder may
+// bring. The game itself only writes (PngWriter.cpp), so it does not load
+// SDL2_image and its image libraries at start.
 #include "platform/Image.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
 
 namespace platform {
-
-bool WritePng(const std::string& path, PixelView picture) {
-    if (picture.pixels == nullptr || picture.width <= 0 || picture.height <= 0 ||
-        picture.pitch < picture.width) {
-        return false;
-    }
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
-        picture.pixels, picture.width, picture.height, 32,
-        picture.pitch * static_cast<int>(sizeof(std::uint32_t)), SDL_PIXELFORMAT_RGB888);
-    if (source == nullptr) {
-        return false;
-    }
-    // Three bytes a pixel, so the file has no alpha channel to misread.
-    SDL_Surface* rgb = SDL_ConvertSurfaceFormat(source, SDL_PIXELFORMAT_RGB24, 0);
-    SDL_FreeSurface(source);
-    if (rgb == nullptr) {
-        return false;
-    }
-    const bool ok = IMG_SavePNG(rgb, path.c_str()) == 0;
-    SDL_FreeSurface(rgb);
-    return ok;
-}
 
 bool ReadImageFile(const std::string& path, int& width, int& height,
                    std::vector<std::uint32_t>& pixels, std::vector<std::uint8_t>* alpha) {

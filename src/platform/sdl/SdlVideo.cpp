@@ -79,6 +79,7 @@ public:
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         const std::string utf8Title = Cp1251ToUtf8(title);
         SDL_SetHint(SDL_HINT_APP_NAME, utf8Title.c_str());
+        OfferComposeCache();
         if (!video_.Start(SDL_INIT_VIDEO, error)) {
             error = "cannot start the video: " + error;
             return false;

@@ -4,6 +4,14 @@
 
 #include <SDL_syswm.h>
 
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(BRINEHOLD_HAVE_X11)
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "platform/Folders.h"
+#endif
+
 namespace platform {
 
 #if defined(SDL_VIDEO_DRIVER_X11) && defined(BRINEHOLD_HAVE_X11)
@@ -58,6 +66,30 @@ void CoverBounds(SDL_Window* window, const SDL_Rect& bounds) {
     XSync(display, False);
 }
 
+void OfferComposeCache() {
+    const std::string home = GetEnvironment("HOME");
+    if (!GetEnvironment("XCOMPOSECACHE").empty() || IsSuperuser() || home.empty() ||
+        PathExists(home + "/.compose-cache")) {
+        return; // no cache for root; the user's own settings win
+    }
+    const std::string xdgCache = GetEnvironment("XDG_CACHE_HOME");
+    const std::string folder =
+        (xdgCache.rfind('/', 0) == 0 ? xdgCache : home + "/.cache") + "/brinehold/compose";
+    std::string error;
+    if (!MakePrivateFolder(folder, error)) {
+        return;
+    }
+    // Xlib takes only a folder that nobody else may write to (and checks
+    // that it is the user's).
+    namespace fs = std::filesystem;
+    std::error_code failed;
+    const fs::perms perms = fs::status(folder, failed).permissions();
+    if (failed || (perms & (fs::perms::group_write | fs::perms::others_write)) != fs::perms::none) {
+        return;
+    }
+    SDL_setenv("XCOMPOSECACHE", folder.c_str(), 0);
+}
+
 void ShowWindowPatiently(SDL_Window* window) {
     Display* display = nullptr;
     Window xwindow = 0;
@@ -78,9 +110,15 @@ void ShowWindowPatiently(SDL_Window* window) {
                 XMapRaised(display, xwindow);
                 XFlush(display);
                 asked = now;
-                first = false;
+                // Without a window manager the map is done by the time the
+                // next query returns: look again before sleeping.
+                if (first) {
+                    first = false;
+                    continue;
+                }
             }
-            SDL_Delay(10);
+            // A window manager maps it within a few milliseconds.
+            SDL_Delay(2);
         }
     }
     // Mapped already: SDL only takes note, without waiting.
@@ -88,6 +126,8 @@ void ShowWindowPatiently(SDL_Window* window) {
 }
 
 #else
+
+void OfferComposeCache() {}
 
 void ShowWindowPatiently(SDL_Window* window) {
     SDL_ShowWindow(window);

@@ -20,4 +20,12 @@ void CoverBounds(SDL_Window* window, const SDL_Rect& bounds);
 // still unmapped after a few seconds is left to the window manager.
 void ShowWindowPatiently(SDL_Window* window);
 
+// Called before the video starts. On X11 the input method reads the whole
+// table of compose sequences of a UTF-8 locale (half a megabyte of text),
+// the longest single step of the start; Xlib keeps it parsed in a cache
+// folder, but only in ~/.compose-cache when the user made one. Without one
+// the game offers a private folder of its own, in the user's cache
+// folder. Xlib gives root no cache at all.
+void OfferComposeCache();
+
 } // namespace platform

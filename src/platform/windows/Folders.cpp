@@ -83,6 +83,10 @@ bool CopyFile(const std::string& from, const std::string& to, std::string& error
     return true;
 }
 
+bool IsSuperuser() {
+    return false;
+}
+
 std::string PicturesFolder() {
     PWSTR folder = nullptr;
     std::string found;
