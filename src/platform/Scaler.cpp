@@ -5,6 +5,10 @@
 #include <cstring>
 #include <utility>
 
+#if defined(__unix__)
+#include <unistd.h>
+#endif
+
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define BRINEHOLD_SCALER_SSE2 1
@@ -34,16 +38,14 @@ inline __m128i MixWide(__m128i a, __m128i b, __m128i v, __m128i w) {
 
 // Two rows mixed with one weight.
 void MixRows(const std::uint32_t* __restrict a, const std::uint32_t* __restrict b,
-             std::uint32_t* __restrict out, int count, std::uint32_t w) {
+             std::uint32_t* __restrict out, int count, std::uint32_t w, bool stream) {
     int i = 0;
 #if BRINEHOLD_SCALER_SSE2
     {
         const __m128i zero = _mm_setzero_si128();
         const __m128i wv = _mm_set1_epi16(static_cast<short>(w));
         const __m128i vv = _mm_set1_epi16(static_cast<short>(256 - w));
-        // The destination is not read again here: streaming stores keep it
-        // from pushing the source rows out of the cache.
-        const bool aligned = (reinterpret_cast<std::uintptr_t>(out) & 15) == 0;
+        const bool aligned = stream && (reinterpret_cast<std::uintptr_t>(out) & 15) == 0;
         for (; i + 4 <= count; i += 4) {
             const __m128i pa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
             const __m128i pb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
@@ -77,11 +79,12 @@ void MixRows(const std::uint32_t* __restrict a, const std::uint32_t* __restrict 
     }
 }
 
-// A row copy that streams past the cache where it can, like MixRows.
-void CopyRow(std::uint32_t* __restrict out, const std::uint32_t* __restrict in, int count) {
+// A row copy that streams past the cache when asked to, like MixRows.
+void CopyRow(std::uint32_t* __restrict out, const std::uint32_t* __restrict in, int count,
+             bool stream) {
     int i = 0;
 #if BRINEHOLD_SCALER_SSE2
-    if ((reinterpret_cast<std::uintptr_t>(out) & 15) == 0) {
+    if (stream && (reinterpret_cast<std::uintptr_t>(out) & 15) == 0) {
         for (; i + 4 <= count; i += 4) {
             _mm_stream_si128(reinterpret_cast<__m128i*>(out + i),
                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
@@ -89,6 +92,22 @@ void CopyRow(std::uint32_t* __restrict out, const std::uint32_t* __restrict in, 
     }
 #endif
     std::memcpy(out + i, in + i, static_cast<std::size_t>(count - i) * sizeof(std::uint32_t));
+}
+
+// The destination is never read back here. A picture that fits easily in
+// the last-level cache is written with ordinary stores: the screen's copy
+// then finds it there, and streaming it to memory costs more. A larger one
+// streams past the cache, so it does not push the source rows out.
+bool StreamsPicture(std::size_t bytes) {
+    static const std::size_t cache = [] {
+#if defined(_SC_LEVEL3_CACHE_SIZE)
+        const long size = sysconf(_SC_LEVEL3_CACHE_SIZE);
+        return size > 0 ? static_cast<std::size_t>(size) : std::size_t{0};
+#else
+        return std::size_t{0};
+#endif
+    }();
+    return bytes > cache / 2;
 }
 
 void EndStreaming() {
@@ -253,10 +272,15 @@ void AreaScaler::Prepare(int sourceWidth, int sourceHeight, int width, int heigh
         blockFrom_[static_cast<std::size_t>(b)] = std::min(from, to) / 8 * 8;
         blockTo_[static_cast<std::size_t>(b)] = std::min((to + 7) / 8 * 8, width);
     }
+    stream_ = stores_ == Stores::Streaming ||
+              (stores_ == Stores::Auto &&
+               StreamsPicture(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                              sizeof(std::uint32_t)));
     changed_.assign(static_cast<std::size_t>(sourceHeight), 0);
     previous_.assign(static_cast<std::size_t>(sourceWidth) * static_cast<std::size_t>(sourceHeight),
                      0);
     havePrevious_ = false;
+    scaled_ = false;
 }
 
 void AreaScaler::Widen(const std::uint32_t* source, std::uint32_t* row, int from, int to) const {
@@ -363,6 +387,30 @@ void AreaScaler::FindChanges(PixelView source) {
     }
 }
 
+void AreaScaler::TakeChanges(const FrameChanges& changes) {
+    const auto words = static_cast<std::size_t>(changes.words);
+    for (int y = 0; y < sourceHeight_; ++y) {
+        const std::uint64_t* row = changes.rows + static_cast<std::size_t>(y) * words;
+        std::uint64_t mask = 0;
+        for (std::size_t word = 0; word < words; ++word) {
+            const int base = static_cast<int>(word) * 64;
+            ForEachRun(row[word], [&](int first, int count) {
+                const int left = (base + first) << FrameChanges::kBlockShift;
+                const int right =
+                    std::min((base + first + count) << FrameChanges::kBlockShift, sourceWidth_);
+                if (left >= right) {
+                    return;
+                }
+                const int from = left / blockWidth_;
+                const int to = (right - 1) / blockWidth_;
+                mask |= (to == 63 ? ~std::uint64_t{0} : (std::uint64_t{2} << to) - 1) &
+                        ~((std::uint64_t{1} << from) - 1);
+            });
+        }
+        changed_[static_cast<std::size_t>(y)] = mask;
+    }
+}
+
 void AreaScaler::ScaleRows(PixelView source, PixelView destination, bool whole) {
     // The widened rows are rebuilt every frame (the picture changes).
     upperRow_ = -1;
@@ -405,10 +453,10 @@ void AreaScaler::ScaleRows(PixelView source, PixelView destination, bool whole) 
             const int from = blockFrom_[static_cast<std::size_t>(first)];
             const int to = blockTo_[static_cast<std::size_t>(first + count - 1)];
             if (tap.weight == 0) {
-                CopyRow(out + from, upper_.data() + from, to - from);
+                CopyRow(out + from, upper_.data() + from, to - from, stream_);
             } else {
                 MixRows(upper_.data() + from, lower_.data() + from, out + from, to - from,
-                        tap.weight);
+                        tap.weight, stream_);
             }
             left = std::min(left, from);
             right = std::max(right, to);
@@ -434,6 +482,7 @@ void AreaScaler::Scale(PixelView source, PixelView destination) {
     }
     Prepare(source.width, source.height, destination.width, destination.height);
     havePrevious_ = false;
+    scaled_ = false;
     ScaleRows(source, destination, true);
 }
 
@@ -441,11 +490,12 @@ const std::vector<Rect>& AreaScaler::ScaleChanges(PixelView source, PixelView de
     if (source.pixels == nullptr || destination.pixels == nullptr || source.width <= 0 ||
         source.height <= 0 || destination.width <= 0 || destination.height <= 0) {
         written_.clear();
+        scaled_ = false;
         return written_;
     }
     Prepare(source.width, source.height, destination.width, destination.height);
-    if (havePrevious_ && destination.pixels == previousDestination_.pixels &&
-        destination.pitch == previousDestination_.pitch) {
+    scaledFrame_ = 0;
+    if (havePrevious_ && scaled_ && SameDestination(destination)) {
         FindChanges(source);
         ScaleRows(source, destination, false);
         return written_;
@@ -456,8 +506,29 @@ const std::vector<Rect>& AreaScaler::ScaleChanges(PixelView source, PixelView de
                     width * sizeof(std::uint32_t));
     }
     havePrevious_ = true;
+    scaled_ = true;
     previousDestination_ = destination;
     ScaleRows(source, destination, true);
+    return written_;
+}
+
+const std::vector<Rect>& AreaScaler::ScaleChanges(PixelView source, PixelView destination,
+                                                  const FrameChanges& changes) {
+    const bool known =
+        source.pixels != nullptr && destination.pixels != nullptr && changes.rows != nullptr &&
+        changes.since != 0 &&
+        std::int64_t{changes.words} * 64 << FrameChanges::kBlockShift >= source.width;
+    if (known && source.width == sourceWidth_ && source.height == sourceHeight_ &&
+        destination.width == width_ && destination.height == height_ && scaled_ &&
+        scaledFrame_ == changes.since && SameDestination(destination)) {
+        TakeChanges(changes);
+        havePrevious_ = false; // not kept up to date on this path
+        scaledFrame_ = changes.frame;
+        ScaleRows(source, destination, false);
+        return written_;
+    }
+    ScaleChanges(source, destination);
+    scaledFrame_ = scaled_ ? changes.frame : 0;
     return written_;
 }
 
