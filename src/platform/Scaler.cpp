@@ -369,21 +369,25 @@ bool Differs(const std::uint32_t* a, const std::uint32_t* b, std::size_t count) 
 
 } // namespace
 
-void AreaScaler::FindChanges(PixelView source) {
+void AreaScaler::FindChanges(PixelView source, bool onlyMarked) {
     const auto width = static_cast<std::size_t>(sourceWidth_);
     const auto block = static_cast<std::size_t>(blockWidth_);
     for (int y = 0; y < sourceHeight_; ++y) {
         const std::uint32_t* now = Row(source, y);
         std::uint32_t* before = previous_.data() + static_cast<std::size_t>(y) * width;
-        std::uint64_t mask = 0;
-        for (std::size_t b = 0, from = 0; from < width; ++b, from += block) {
+        std::uint64_t& changed = changed_[static_cast<std::size_t>(y)];
+        std::uint64_t candidates = onlyMarked ? changed : allBlocks_;
+        changed = 0;
+        while (candidates != 0) {
+            const int b = std::countr_zero(candidates);
+            candidates &= candidates - 1;
+            const std::size_t from = static_cast<std::size_t>(b) * block;
             const std::size_t count = std::min(block, width - from);
             if (Differs(now + from, before + from, count)) {
-                mask |= std::uint64_t{1} << b;
+                changed |= std::uint64_t{1} << b;
                 std::memcpy(before + from, now + from, count * sizeof(std::uint32_t));
             }
         }
-        changed_[static_cast<std::size_t>(y)] = mask;
     }
 }
 
@@ -496,7 +500,7 @@ const std::vector<Rect>& AreaScaler::ScaleChanges(PixelView source, PixelView de
     Prepare(source.width, source.height, destination.width, destination.height);
     scaledFrame_ = 0;
     if (havePrevious_ && scaled_ && SameDestination(destination)) {
-        FindChanges(source);
+        FindChanges(source, false);
         ScaleRows(source, destination, false);
         return written_;
     }
@@ -519,10 +523,12 @@ const std::vector<Rect>& AreaScaler::ScaleChanges(PixelView source, PixelView de
         changes.since != 0 &&
         std::int64_t{changes.words} * 64 << FrameChanges::kBlockShift >= source.width;
     if (known && source.width == sourceWidth_ && source.height == sourceHeight_ &&
-        destination.width == width_ && destination.height == height_ && scaled_ &&
+        destination.width == width_ && destination.height == height_ && scaled_ && havePrevious_ &&
         scaledFrame_ == changes.since && SameDestination(destination)) {
+        // Blocks drawn over again with the same pixels are common (still
+        // sprites, texts): the named ones are compared still.
         TakeChanges(changes);
-        havePrevious_ = false; // not kept up to date on this path
+        FindChanges(source, true);
         scaledFrame_ = changes.frame;
         ScaleRows(source, destination, false);
         return written_;

@@ -32,8 +32,9 @@ public:
     // coordinates; everything at the first call, after Scale or Forget, or
     // for another destination.
     const std::vector<Rect>& ScaleChanges(PixelView source, PixelView destination);
-    // The same, where `changes` says what differs from the frame scaled
-    // last: when that frame is the one they count from, nothing is compared.
+    // The same, where `changes` says what may differ from the frame scaled
+    // last: when that frame is the one they count from, only those parts
+    // are compared.
     const std::vector<Rect>& ScaleChanges(PixelView source, PixelView destination,
                                           const FrameChanges& changes);
     // How the destination is stored: past the cache when it is large for
@@ -70,8 +71,9 @@ private:
     void Widen(const std::uint32_t* source, std::uint32_t* row, int from, int to) const;
     // Widens the destination columns the source blocks of `blocks` feed.
     void WidenBlocks(const std::uint32_t* source, std::uint32_t* row, std::uint64_t blocks) const;
-    // Marks in changed_ the blocks that differ from previous_, and updates it.
-    void FindChanges(PixelView source);
+    // Marks in changed_ the blocks that differ from previous_, and updates
+    // it; with `onlyMarked` looks only at the blocks changed_ holds already.
+    void FindChanges(PixelView source, bool onlyMarked);
     // Marks in changed_ the blocks that hold a change of `changes`.
     void TakeChanges(const FrameChanges& changes);
     bool SameDestination(PixelView destination) const {

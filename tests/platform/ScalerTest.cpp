@@ -186,9 +186,10 @@ TEST(Scaler, ScalingOnlyTheChangesEqualsScalingTheWhole) {
     }
 }
 
-// Told by the composer what changed, the scaler compares nothing and must
-// still leave exactly a whole scale of the new picture, cached or streamed.
-// Changes counted from a frame it did not scale last are not trusted.
+// Told by the composer what may have changed, the scaler looks only there
+// and must still leave exactly a whole scale of the new picture, cached or
+// streamed. Changes counted from a frame it did not scale last are not
+// trusted: it compares everything then.
 TEST(Scaler, ScalingTheChangesTheComposerNamesEqualsScalingTheWhole) {
     struct Edit {
         const char* what;
@@ -250,8 +251,7 @@ TEST(Scaler, ScalingTheChangesTheComposerNamesEqualsScalingTheWhole) {
                     EXPECT_TRUE(written.empty());
                 }
                 if (edit.skipNumber) {
-                    ASSERT_EQ(written.size(), 1u);
-                    EXPECT_EQ(written[0].h, size.dh);
+                    EXPECT_FALSE(written.empty()); // found by comparing
                 }
             }
         }
