@@ -661,17 +661,6 @@ inline void CopyPixels(std::uint32_t* target, const std::uint32_t* source, int c
     }
 }
 
-// Marks the blocks of pixels [x, x + count) of one row of written bits.
-inline void MarkBlocks(std::uint64_t* row, int x, int count) {
-    const int first = x >> kBlockShift;
-    const int last = (x + count - 1) >> kBlockShift;
-    for (int word = first >> 6; word <= last >> 6; ++word) {
-        const int from = std::max(first, word * 64) - word * 64;
-        const int to = std::min(last, word * 64 + 63) - word * 64;
-        row[word] |= (to == 63 ? ~0ULL : (2ULL << to) - 1) & ~((1ULL << from) - 1);
-    }
-}
-
 } // namespace
 
 void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectDrawSurface* Source,
@@ -758,9 +747,9 @@ void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectD
         return;
     }
     EndBase();
+    written_.Mark(dest, width_, height_);
 
     if (runs == nullptr) {
-        written_.Mark(dest, width_, height_);
         if (fillPending_) {
             for (int y = 0; y < rows; ++y) {
                 CoverRow(dest.Top + y, dest.Left, dest.Right, true);
@@ -797,27 +786,15 @@ void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectD
         }
     }
 
-    // Only the blocks the runs reach count as written: the clear parts of a
-    // sprite leave the picture under it as it was.
-    const std::ptrdiff_t markPitch = written_.words;
-    std::uint64_t* marks = written_.all || written_.bits.empty()
-                               ? nullptr
-                               : written_.bits.data() + dest.Top * markPitch;
     if (left == 0 && right == Source->width_) {
         // Not clipped at the sides (most sprites): every run is copied whole.
         for (int y = 0; y < rows; ++y) {
             const Runs::Span* end = spans + rowStart[y + 1];
             for (const Runs::Span* span = spans + rowStart[y]; span != end; ++span) {
                 CopyPixels(target + span->start, source + span->start, span->length);
-                if (marks != nullptr) {
-                    MarkBlocks(marks, dest.Left + span->start, span->length);
-                }
             }
             target += targetPitch;
             source += sourcePitch;
-            if (marks != nullptr) {
-                marks += markPitch;
-            }
         }
         return;
     }
@@ -836,15 +813,9 @@ void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectD
             start = std::max(start, left);
             stop = std::min(stop, right);
             CopyPixels(target + (start - left), source + (start - left), stop - start);
-            if (marks != nullptr) {
-                MarkBlocks(marks, dest.Left + (start - left), stop - start);
-            }
         }
         target += targetPitch;
         source += sourcePitch;
-        if (marks != nullptr) {
-            marks += markPitch;
-        }
     }
 }
 
