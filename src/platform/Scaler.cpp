@@ -5,10 +5,6 @@
 #include <cstring>
 #include <utility>
 
-#if defined(__unix__)
-#include <unistd.h>
-#endif
-
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define BRINEHOLD_SCALER_SSE2 1
@@ -92,22 +88,6 @@ void CopyRow(std::uint32_t* __restrict out, const std::uint32_t* __restrict in, 
     }
 #endif
     std::memcpy(out + i, in + i, static_cast<std::size_t>(count - i) * sizeof(std::uint32_t));
-}
-
-// The destination is never read back here. A picture that fits easily in
-// the last-level cache is written with ordinary stores: the screen's copy
-// then finds it there, and streaming it to memory costs more. A larger one
-// streams past the cache, so it does not push the source rows out.
-bool StreamsPicture(std::size_t bytes) {
-    static const std::size_t cache = [] {
-#if defined(_SC_LEVEL3_CACHE_SIZE)
-        const long size = sysconf(_SC_LEVEL3_CACHE_SIZE);
-        return size > 0 ? static_cast<std::size_t>(size) : std::size_t{0};
-#else
-        return std::size_t{0};
-#endif
-    }();
-    return bytes > cache / 2;
 }
 
 void EndStreaming() {
@@ -272,10 +252,7 @@ void AreaScaler::Prepare(int sourceWidth, int sourceHeight, int width, int heigh
         blockFrom_[static_cast<std::size_t>(b)] = std::min(from, to) / 8 * 8;
         blockTo_[static_cast<std::size_t>(b)] = std::min((to + 7) / 8 * 8, width);
     }
-    stream_ = stores_ == Stores::Streaming ||
-              (stores_ == Stores::Auto &&
-               StreamsPicture(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
-                              sizeof(std::uint32_t)));
+    stream_ = stores_ == Stores::Streaming;
     changed_.assign(static_cast<std::size_t>(sourceHeight), 0);
     previous_.assign(static_cast<std::size_t>(sourceWidth) * static_cast<std::size_t>(sourceHeight),
                      0);

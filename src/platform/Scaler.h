@@ -37,9 +37,11 @@ public:
     // are compared.
     const std::vector<Rect>& ScaleChanges(PixelView source, PixelView destination,
                                           const FrameChanges& changes);
-    // How the destination is stored: past the cache when it is large for
-    // it (Auto), or always one way (for tests and benchmarks).
-    enum class Stores { Auto, Cached, Streaming };
+    // How the destination is written. Streamed past the cache by default:
+    // it is never read back here, the screen's copy reads it from another
+    // core, and ordinary stores would first fetch every line back from
+    // there. Cached, for tests and benchmarks.
+    enum class Stores { Cached, Streaming };
     void SetStores(Stores stores) {
         stores_ = stores;
         width_ = 0; // prepared again
@@ -100,7 +102,7 @@ private:
     std::uint64_t lowerBlocks_ = 0;
 
     // Changes are found in blocks of source columns, at most 64 a row.
-    Stores stores_ = Stores::Auto;
+    Stores stores_ = Stores::Streaming;
     bool stream_ = false; // the destination box is written past the cache
     int blockWidth_ = 32;
     std::uint64_t allBlocks_ = 0;
