@@ -220,7 +220,8 @@ void TDXDraw::Flip() {
     if (flipDriver_ && !video_->IsActive()) {
         return;
     }
-    video_->Present(surface_->FrameView());
+    const platform::PixelView frame = surface_->FrameView();
+    video_->PresentChanges(frame, surface_->TakeChanges());
     // The next frame is composed where the window shows it, when it can be.
     surface_->UseMemory(video_->FrameBuffer(surface_->Width(), surface_->Height()));
 }

@@ -466,6 +466,30 @@ platform::PixelView TDirectDrawSurface::FrameView() const {
     return platform::PixelView{data_, width_, height_, width_};
 }
 
+platform::FrameChanges TDirectDrawSurface::TakeChanges() {
+    Settle();
+    platform::FrameChanges changes;
+    changes.frame = ++frameNumber_;
+    // The same whole base in both frames puts the same pixels under what
+    // was drawn over it; anything else counts as a change everywhere.
+    const bool known = fillsSinceTaken_ == 1 && lastBaseWhole_ && baseWhole_ && !written_.all &&
+                       !lastWritten_.all && base_ == lastBase_ &&
+                       written_.bits.size() == lastWritten_.bits.size();
+    fillsSinceTaken_ = 0;
+    if (!known) {
+        return changes;
+    }
+    changes_.resize(written_.bits.size());
+    for (std::size_t i = 0; i < changes_.size(); ++i) {
+        changes_[i] = written_.bits[i] | lastWritten_.bits[i];
+    }
+    static_assert(platform::FrameChanges::kBlockShift == kBlockShift);
+    changes.since = changes.frame - 1;
+    changes.words = written_.words;
+    changes.rows = changes_.data();
+    return changes;
+}
+
 platform::PixelView TDirectDrawSurface::View() {
     return platform::PixelView{Pixels(), width_, height_, width_};
 }
@@ -497,6 +521,8 @@ void TDirectDrawSurface::Fill(std::uint32_t pixel) {
     // written over it since is known. Over a busy frame the pieces cost more
     // than copying the base whole.
     const bool keep = baseWhole_ && !written_.all && written_.MostlyClear(width_);
+    lastBaseWhole_ = baseWhole_;
+    ++fillsSinceTaken_;
     lastBase_.swap(base_);
     base_.clear();
     std::swap(lastWritten_, written_);

@@ -131,6 +131,10 @@ public:
     void MarkWritten(const TRect& rect);
     // The finished picture, to show it; reading it changes nothing.
     platform::PixelView FrameView() const;
+    // Numbers the finished picture as the next one shown and tells where it
+    // may differ from the one numbered before: after one Fill over the same
+    // still background, what was drawn over that in either frame.
+    platform::FrameChanges TakeChanges();
 
     // Draws from now on into `memory` owned by someone else (the window's
     // own pixels, say), or back into the surface's own pixels when `memory`
@@ -249,6 +253,10 @@ private:
     mutable Written written_;        // this frame, after its base
     mutable Written lastWritten_;    // grows by what a kept base copies beyond it
     bool keptLastFrame_ = false;
+    bool lastBaseWhole_ = false; // baseWhole_ of the frame before the last Fill
+    int fillsSinceTaken_ = 0;
+    std::uint64_t frameNumber_ = 0; // of the last TakeChanges
+    std::vector<std::uint64_t> changes_;
 };
 
 // Sizes `surface` to `rect` and copies that rectangle of `dib` onto it.

@@ -22,6 +22,18 @@ struct PixelView {
     int pitch = 0;
 };
 
+// Where a frame may differ from the frame presented before it, as the code
+// that composed it knows: `words` 64-bit words per pixel row, bit i standing
+// for pixels [i * 16, i * 16 + 16) of the row. Frames are numbered from 1 in
+// the order they are presented; no rows: everything may have changed.
+struct FrameChanges {
+    static constexpr int kBlockShift = 4;
+    std::uint64_t frame = 0; // this frame's number, 0: not numbered
+    std::uint64_t since = 0; // the frame the rows are counted from
+    int words = 0;
+    const std::uint64_t* rows = nullptr; // words * the frame's height
+};
+
 // A rectangle of pixels; right and bottom are exclusive.
 struct PixelRect {
     int left = 0;
@@ -120,6 +132,11 @@ public:
     // Shows one 800 x 600 frame. Waits for the vertical blank only while
     // VBlankRate() is above 0.
     virtual void Present(PixelView frame) = 0;
+    // The same, told where the frame differs from the one before; the
+    // changes are valid only during the call.
+    virtual void PresentChanges(PixelView frame, const FrameChanges& /*changes*/) {
+        Present(frame);
+    }
     // Memory the next frames may be composed in, so that Present need not
     // copy them: the window's own pixels where they have the frame's size
     // and layout (pitch == width), else an empty view. Offered only after a

@@ -34,16 +34,14 @@ inline __m128i MixWide(__m128i a, __m128i b, __m128i v, __m128i w) {
 
 // Two rows mixed with one weight.
 void MixRows(const std::uint32_t* __restrict a, const std::uint32_t* __restrict b,
-             std::uint32_t* __restrict out, int count, std::uint32_t w) {
+             std::uint32_t* __restrict out, int count, std::uint32_t w, bool stream) {
     int i = 0;
 #if BRINEHOLD_SCALER_SSE2
     {
         const __m128i zero = _mm_setzero_si128();
         const __m128i wv = _mm_set1_epi16(static_cast<short>(w));
         const __m128i vv = _mm_set1_epi16(static_cast<short>(256 - w));
-        // The destination is not read again here: streaming stores keep it
-        // from pushing the source rows out of the cache.
-        const bool aligned = (reinterpret_cast<std::uintptr_t>(out) & 15) == 0;
+        const bool aligned = stream && (reinterpret_cast<std::uintptr_t>(out) & 15) == 0;
         for (; i + 4 <= count; i += 4) {
             const __m128i pa = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
             const __m128i pb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
@@ -77,11 +75,12 @@ void MixRows(const std::uint32_t* __restrict a, const std::uint32_t* __restrict 
     }
 }
 
-// A row copy that streams past the cache where it can, like MixRows.
-void CopyRow(std::uint32_t* __restrict out, const std::uint32_t* __restrict in, int count) {
+// A row copy that streams past the cache when asked to, like MixRows.
+void CopyRow(std::uint32_t* __restrict out, const std::uint32_t* __restrict in, int count,
+             bool stream) {
     int i = 0;
 #if BRINEHOLD_SCALER_SSE2
-    if ((reinterpret_cast<std::uintptr_t>(out) & 15) == 0) {
+    if (stream && (reinterpret_cast<std::uintptr_t>(out) & 15) == 0) {
         for (; i + 4 <= count; i += 4) {
             _mm_stream_si128(reinterpret_cast<__m128i*>(out + i),
                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
@@ -253,10 +252,12 @@ void AreaScaler::Prepare(int sourceWidth, int sourceHeight, int width, int heigh
         blockFrom_[static_cast<std::size_t>(b)] = std::min(from, to) / 8 * 8;
         blockTo_[static_cast<std::size_t>(b)] = std::min((to + 7) / 8 * 8, width);
     }
+    stream_ = stores_ == Stores::Streaming;
     changed_.assign(static_cast<std::size_t>(sourceHeight), 0);
     previous_.assign(static_cast<std::size_t>(sourceWidth) * static_cast<std::size_t>(sourceHeight),
                      0);
     havePrevious_ = false;
+    scaled_ = false;
 }
 
 void AreaScaler::Widen(const std::uint32_t* source, std::uint32_t* row, int from, int to) const {
@@ -345,19 +346,47 @@ bool Differs(const std::uint32_t* a, const std::uint32_t* b, std::size_t count) 
 
 } // namespace
 
-void AreaScaler::FindChanges(PixelView source) {
+void AreaScaler::FindChanges(PixelView source, bool onlyMarked) {
     const auto width = static_cast<std::size_t>(sourceWidth_);
     const auto block = static_cast<std::size_t>(blockWidth_);
     for (int y = 0; y < sourceHeight_; ++y) {
         const std::uint32_t* now = Row(source, y);
         std::uint32_t* before = previous_.data() + static_cast<std::size_t>(y) * width;
-        std::uint64_t mask = 0;
-        for (std::size_t b = 0, from = 0; from < width; ++b, from += block) {
+        std::uint64_t& changed = changed_[static_cast<std::size_t>(y)];
+        std::uint64_t candidates = onlyMarked ? changed : allBlocks_;
+        changed = 0;
+        while (candidates != 0) {
+            const int b = std::countr_zero(candidates);
+            candidates &= candidates - 1;
+            const std::size_t from = static_cast<std::size_t>(b) * block;
             const std::size_t count = std::min(block, width - from);
             if (Differs(now + from, before + from, count)) {
-                mask |= std::uint64_t{1} << b;
+                changed |= std::uint64_t{1} << b;
                 std::memcpy(before + from, now + from, count * sizeof(std::uint32_t));
             }
+        }
+    }
+}
+
+void AreaScaler::TakeChanges(const FrameChanges& changes) {
+    const auto words = static_cast<std::size_t>(changes.words);
+    for (int y = 0; y < sourceHeight_; ++y) {
+        const std::uint64_t* row = changes.rows + static_cast<std::size_t>(y) * words;
+        std::uint64_t mask = 0;
+        for (std::size_t word = 0; word < words; ++word) {
+            const int base = static_cast<int>(word) * 64;
+            ForEachRun(row[word], [&](int first, int count) {
+                const int left = (base + first) << FrameChanges::kBlockShift;
+                const int right =
+                    std::min((base + first + count) << FrameChanges::kBlockShift, sourceWidth_);
+                if (left >= right) {
+                    return;
+                }
+                const int from = left / blockWidth_;
+                const int to = (right - 1) / blockWidth_;
+                mask |= (to == 63 ? ~std::uint64_t{0} : (std::uint64_t{2} << to) - 1) &
+                        ~((std::uint64_t{1} << from) - 1);
+            });
         }
         changed_[static_cast<std::size_t>(y)] = mask;
     }
@@ -405,10 +434,10 @@ void AreaScaler::ScaleRows(PixelView source, PixelView destination, bool whole) 
             const int from = blockFrom_[static_cast<std::size_t>(first)];
             const int to = blockTo_[static_cast<std::size_t>(first + count - 1)];
             if (tap.weight == 0) {
-                CopyRow(out + from, upper_.data() + from, to - from);
+                CopyRow(out + from, upper_.data() + from, to - from, stream_);
             } else {
                 MixRows(upper_.data() + from, lower_.data() + from, out + from, to - from,
-                        tap.weight);
+                        tap.weight, stream_);
             }
             left = std::min(left, from);
             right = std::max(right, to);
@@ -434,6 +463,7 @@ void AreaScaler::Scale(PixelView source, PixelView destination) {
     }
     Prepare(source.width, source.height, destination.width, destination.height);
     havePrevious_ = false;
+    scaled_ = false;
     ScaleRows(source, destination, true);
 }
 
@@ -441,12 +471,13 @@ const std::vector<Rect>& AreaScaler::ScaleChanges(PixelView source, PixelView de
     if (source.pixels == nullptr || destination.pixels == nullptr || source.width <= 0 ||
         source.height <= 0 || destination.width <= 0 || destination.height <= 0) {
         written_.clear();
+        scaled_ = false;
         return written_;
     }
     Prepare(source.width, source.height, destination.width, destination.height);
-    if (havePrevious_ && destination.pixels == previousDestination_.pixels &&
-        destination.pitch == previousDestination_.pitch) {
-        FindChanges(source);
+    scaledFrame_ = 0;
+    if (havePrevious_ && scaled_ && SameDestination(destination)) {
+        FindChanges(source, false);
         ScaleRows(source, destination, false);
         return written_;
     }
@@ -456,8 +487,31 @@ const std::vector<Rect>& AreaScaler::ScaleChanges(PixelView source, PixelView de
                     width * sizeof(std::uint32_t));
     }
     havePrevious_ = true;
+    scaled_ = true;
     previousDestination_ = destination;
     ScaleRows(source, destination, true);
+    return written_;
+}
+
+const std::vector<Rect>& AreaScaler::ScaleChanges(PixelView source, PixelView destination,
+                                                  const FrameChanges& changes) {
+    const bool known =
+        source.pixels != nullptr && destination.pixels != nullptr && changes.rows != nullptr &&
+        changes.since != 0 &&
+        std::int64_t{changes.words} * 64 << FrameChanges::kBlockShift >= source.width;
+    if (known && source.width == sourceWidth_ && source.height == sourceHeight_ &&
+        destination.width == width_ && destination.height == height_ && scaled_ && havePrevious_ &&
+        scaledFrame_ == changes.since && SameDestination(destination)) {
+        // Blocks drawn over again with the same pixels are common (still
+        // sprites, texts): the named ones are compared still.
+        TakeChanges(changes);
+        FindChanges(source, true);
+        scaledFrame_ = changes.frame;
+        ScaleRows(source, destination, false);
+        return written_;
+    }
+    ScaleChanges(source, destination);
+    scaledFrame_ = scaled_ ? changes.frame : 0;
     return written_;
 }
 

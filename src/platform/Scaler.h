@@ -1,6 +1,6 @@
 // Scaling the 800 x 600 picture for a full screen drawn on the processor.
 // Both scalers write every pixel of the destination box once, in address
-// order, with ordinary stores, and never touch the bars around it.
+// order, and never touch the bars around it.
 #pragma once
 
 #include <cstdint>
@@ -32,9 +32,26 @@ public:
     // coordinates; everything at the first call, after Scale or Forget, or
     // for another destination.
     const std::vector<Rect>& ScaleChanges(PixelView source, PixelView destination);
+    // The same, where `changes` says what may differ from the frame scaled
+    // last: when that frame is the one they count from, only those parts
+    // are compared.
+    const std::vector<Rect>& ScaleChanges(PixelView source, PixelView destination,
+                                          const FrameChanges& changes);
+    // How the destination is written. Streamed past the cache by default:
+    // it is never read back here, the screen's copy reads it from another
+    // core, and ordinary stores would first fetch every line back from
+    // there. Cached, for tests and benchmarks.
+    enum class Stores { Cached, Streaming };
+    void SetStores(Stores stores) {
+        stores_ = stores;
+        width_ = 0; // prepared again
+    }
     // The destination was overwritten or replaced: the next ScaleChanges
     // writes it whole.
-    void Forget() { havePrevious_ = false; }
+    void Forget() {
+        havePrevious_ = false;
+        scaled_ = false;
+    }
 
     // Eight destination columns fed from eight neighbouring source pixels
     // starting at `base` (for the vector path).
@@ -56,8 +73,15 @@ private:
     void Widen(const std::uint32_t* source, std::uint32_t* row, int from, int to) const;
     // Widens the destination columns the source blocks of `blocks` feed.
     void WidenBlocks(const std::uint32_t* source, std::uint32_t* row, std::uint64_t blocks) const;
-    // Marks in changed_ the blocks that differ from previous_, and updates it.
-    void FindChanges(PixelView source);
+    // Marks in changed_ the blocks that differ from previous_, and updates
+    // it; with `onlyMarked` looks only at the blocks changed_ holds already.
+    void FindChanges(PixelView source, bool onlyMarked);
+    // Marks in changed_ the blocks that hold a change of `changes`.
+    void TakeChanges(const FrameChanges& changes);
+    bool SameDestination(PixelView destination) const {
+        return destination.pixels == previousDestination_.pixels &&
+               destination.pitch == previousDestination_.pitch;
+    }
     // Writes every destination row, or (`whole` false) the blocks of
     // changed_ that feed each row; notes the boxes written in written_.
     void ScaleRows(PixelView source, PixelView destination, bool whole);
@@ -78,13 +102,17 @@ private:
     std::uint64_t lowerBlocks_ = 0;
 
     // Changes are found in blocks of source columns, at most 64 a row.
+    Stores stores_ = Stores::Streaming;
+    bool stream_ = false; // the destination box is written past the cache
     int blockWidth_ = 32;
     std::uint64_t allBlocks_ = 0;
     std::vector<int> blockFrom_;          // the destination columns a block feeds,
     std::vector<int> blockTo_;            // widened to multiples of 8
     std::vector<std::uint64_t> changed_;  // per source row
     std::vector<std::uint32_t> previous_; // the source last scaled by ScaleChanges
-    bool havePrevious_ = false;
+    bool havePrevious_ = false;           // previous_ holds what was scaled last
+    bool scaled_ = false;                 // previousDestination_ holds its scale
+    std::uint64_t scaledFrame_ = 0;       // its number, 0: not numbered
     PixelView previousDestination_{};
     std::vector<Rect> written_;
 };

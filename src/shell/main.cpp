@@ -60,6 +60,9 @@ public:
     }
     void SetFullscreen(bool fullscreen) override { inner_->SetFullscreen(fullscreen); }
     void Present(platform::PixelView frame) override { inner_->Present(frame); }
+    void PresentChanges(platform::PixelView frame, const platform::FrameChanges& changes) override {
+        inner_->PresentChanges(frame, changes);
+    }
     platform::PixelView FrameBuffer(int width, int height) override {
         return inner_->FrameBuffer(width, height);
     }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "Fakes.h"
 
@@ -238,6 +239,89 @@ TEST(SurfaceDraw, KeptFramesMatchFramesDrawnInFull) {
         }
     }
     EXPECT_GT(kept, 40); // the test must go through the kept path
+}
+
+// Each frame taken for the screen names where it may differ from the frame
+// taken before; a pixel that changed outside those blocks would stay stale
+// on a screen that redraws only them. When the surface cannot vouch for the
+// changes (another background, no Fill or two between takes, a write to all
+// pixels) it must say so.
+TEST(SurfaceDraw, TakenFramesNameEveryPixelThatChanged) {
+    enum Event { kSame, kShifted, kNoFill, kTwoFills, kWholeWrite, kBackChanged };
+    const Event schedule[] = {kSame, kSame, kShifted,  kSame,        kSame, kNoFill,
+                              kSame, kSame, kTwoFills, kSame,        kSame, kWholeWrite,
+                              kSame, kSame, kSame,     kBackChanged, kSame, kSame};
+    std::mt19937 random(17);
+    TDirectDrawSurface back(50, 20);
+    FillSource(back, false);
+    TDirectDrawSurface sprite(21, 9);
+    FillSource(sprite, true);
+    TDirectDrawSurface surface(150, 90);
+    std::vector<std::uint32_t> shown;
+    std::uint64_t shownNumber = 0;
+    int known = 0;
+    int ox = 0;
+    const auto frame = [&](Event event) {
+        if (event != kNoFill) {
+            surface.Fill(0x123456);
+        }
+        ox = event == kShifted ? ox + 3 : ox;
+        for (int y = -5; y < 90; y += 20) {
+            for (int x = ox % 50 - 50; x < 150; x += 50) {
+                surface.Draw(x, y, back.ClientRect(), &back, false);
+            }
+        }
+        for (int i = 0; i < 4; ++i) {
+            const int x = static_cast<int>(random() % 170) - 20;
+            const int y = static_cast<int>(random() % 100) - 10;
+            surface.Draw(x, y, sprite.ClientRect(), &sprite, true);
+        }
+        const int fx = static_cast<int>(random() % 130);
+        surface.Canvas().Brush.Color = clRed;
+        surface.Canvas().FillRect(TRect{fx, 70, fx + 17, 75});
+        surface.SetPixel(fx, 3, 0x00FF0000u);
+        if (event == kWholeWrite) {
+            surface.Pixels()[fx + 150 * 40] = 0x0000FF00u;
+        }
+    };
+    for (int round = 0; round < 3; ++round) {
+        for (const Event event : schedule) {
+            SCOPED_TRACE("round " + std::to_string(round) + " event " + std::to_string(event));
+            if (event == kBackChanged) {
+                back.SetPixel(7, 7, 0x00ABCDEFu + static_cast<unsigned>(round));
+            }
+            if (event == kTwoFills) {
+                frame(kSame); // composed but never taken
+            }
+            frame(event);
+            const platform::PixelView view = surface.FrameView();
+            const platform::FrameChanges changes = surface.TakeChanges();
+            EXPECT_EQ(changes.frame, shownNumber + 1);
+            const bool mayKnow = event == kSame && shownNumber > 0;
+            if (!mayKnow) {
+                EXPECT_EQ(changes.rows, nullptr);
+            }
+            if (changes.rows != nullptr) {
+                ++known;
+                EXPECT_EQ(changes.since, shownNumber);
+                for (int y = 0; y < view.height; ++y) {
+                    for (int x = 0; x < view.width; ++x) {
+                        const std::size_t at = std::size_t(y) * view.width + x;
+                        if (view.pixels[at] == shown[at]) {
+                            continue;
+                        }
+                        const std::uint64_t word =
+                            changes.rows[std::size_t(y) * changes.words + std::size_t(x / 16 / 64)];
+                        ASSERT_NE(word & (std::uint64_t{1} << (x / 16 % 64)), 0u)
+                            << "changed at " << x << "," << y << " but not named";
+                    }
+                }
+            }
+            shown.assign(view.pixels, view.pixels + view.width * view.height);
+            shownNumber = changes.frame;
+        }
+    }
+    EXPECT_GT(known, 25); // the test must go through the named changes
 }
 
 TEST(SurfaceDraw, LentMemoryTakesThePictureAlongAndIsNeverReadOnceGiven) {

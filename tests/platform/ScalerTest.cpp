@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -182,6 +183,78 @@ TEST(Scaler, ScalingOnlyTheChangesEqualsScalingTheWhole) {
         const auto& again = changes.ScaleChanges(source.view, other.view);
         ASSERT_EQ(again.size(), 1u);
         EXPECT_EQ(again[0].h, size.dh);
+    }
+}
+
+// Told by the composer what may have changed, the scaler looks only there
+// and must still leave exactly a whole scale of the new picture, cached or
+// streamed. Changes counted from a frame it did not scale last are not
+// trusted: it compares everything then.
+TEST(Scaler, ScalingTheChangesTheComposerNamesEqualsScalingTheWhole) {
+    struct Edit {
+        const char* what;
+        int x, y, w, h;
+        bool skipNumber; // a frame presented elsewhere came between
+    };
+    const Edit edits[] = {
+        {"nothing", 0, 0, 0, 0, false},
+        {"one block", 16, 3, 16, 2, false},
+        {"across a scaler block", 28, 40, 9, 5, false},
+        {"the last columns", -5, 0, 5, -1, false},
+        {"bottom right pixel", -1, -1, 1, 1, false},
+        {"after a frame shown elsewhere", 50, 20, 30, 30, true},
+        {"everything", 0, 0, -1, -1, false},
+    };
+    struct Size {
+        int sw, sh, dw, dh;
+    };
+    for (const auto stores : {AreaScaler::Stores::Cached, AreaScaler::Stores::Streaming}) {
+        for (const Size size : {Size{800, 600, 1440, 1080}, Size{97, 75, 173, 131}}) {
+            Image source(size.sw, size.sh, size.sw, 0);
+            for (int y = 0; y < size.sh; ++y) {
+                for (int x = 0; x < size.sw; ++x) {
+                    source.at(x, y) = Pattern(x, y);
+                }
+            }
+            const int words = ((size.sw + 15) / 16 + 63) / 64;
+            std::vector<std::uint64_t> rows(std::size_t(words) * size.sh);
+            Image target(size.dw, size.dh, size.dw + 4, 0);
+            AreaScaler changes;
+            changes.SetStores(stores);
+            std::uint64_t number = 1;
+            changes.ScaleChanges(source.view, target.view, FrameChanges{number, 0, 0, nullptr});
+            int round = 0;
+            for (const Edit& edit : edits) {
+                SCOPED_TRACE(std::to_string(size.sw) + " -> " + std::to_string(size.dw) + ", " +
+                             edit.what);
+                const int x0 = edit.x < 0 ? size.sw + edit.x : edit.x;
+                const int y0 = edit.y < 0 ? size.sh + edit.y : edit.y;
+                const int w = edit.w < 0 ? size.sw - x0 : edit.w;
+                const int h = edit.h < 0 ? size.sh - y0 : edit.h;
+                ++round;
+                std::fill(rows.begin(), rows.end(), 0);
+                for (int y = y0; y < y0 + h; ++y) {
+                    for (int x = x0; x < x0 + w; ++x) {
+                        source.at(x, y) = Pattern(x + round * 13, y * round);
+                        rows[std::size_t(y) * words + std::size_t(x / 16 / 64)] |= std::uint64_t{1}
+                                                                                   << (x / 16 % 64);
+                    }
+                }
+                number += edit.skipNumber ? 2 : 1;
+                const FrameChanges named{number, number - 1, words, rows.data()};
+                const std::vector<Rect> written =
+                    changes.ScaleChanges(source.view, target.view, named);
+                Image whole(size.dw, size.dh, size.dw + 4, 0);
+                AreaScaler().Scale(source.view, whole.view);
+                ASSERT_EQ(target.pixels, whole.pixels);
+                if (w == 0 && !edit.skipNumber) {
+                    EXPECT_TRUE(written.empty());
+                }
+                if (edit.skipNumber) {
+                    EXPECT_FALSE(written.empty()); // found by comparing
+                }
+            }
+        }
     }
 }
 

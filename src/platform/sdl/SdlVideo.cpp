@@ -183,6 +183,12 @@ public:
         presented_ = true;
     }
 
+    void PresentChanges(PixelView frame, const FrameChanges& changes) override {
+        changes_ = &changes;
+        Present(frame);
+        changes_ = nullptr;
+    }
+
     // Lends the window surface's pixels in a window at 1 : 1 without a
     // renderer: the frame is then composed in place and presenting it is
     // only the put to the screen.
@@ -507,9 +513,13 @@ private:
         updates_.clear();
         if (placement.scale > 0) {
             ScaleWhole(frame, target, placement.scale);
-            whole = true;
+            const Rect& box = placement.box;
+            updates_.push_back(SDL_Rect{box.x, box.y, box.w, box.h});
         } else {
-            for (const Rect& part : scaler_.ScaleChanges(frame, target)) {
+            const std::vector<Rect>& parts = changes_ != nullptr
+                                                 ? scaler_.ScaleChanges(frame, target, *changes_)
+                                                 : scaler_.ScaleChanges(frame, target);
+            for (const Rect& part : parts) {
                 updates_.push_back(
                     SDL_Rect{placement.box.x + part.x, placement.box.y + part.y, part.w, part.h});
             }
@@ -832,10 +842,11 @@ private:
     Uint64 lastVBlank_ = 0;      // performance counter at the last blank counted
     bool coveredByHand_ = false; // full screen placed without a window manager
     AreaScaler scaler_;
-    std::vector<SDL_Rect> updates_; // the parts of a scaled frame that changed
-    bool presented_ = false;        // a first frame was shown
-    PixelView lent_;                // the window surface's pixels, lent out
-    bool surfaceMayChange_ = false; // resized since lent: SDL makes a new surface
+    const FrameChanges* changes_ = nullptr; // during PresentChanges
+    std::vector<SDL_Rect> updates_;         // the parts of a scaled frame that changed
+    bool presented_ = false;                // a first frame was shown
+    PixelView lent_;                        // the window surface's pixels, lent out
+    bool surfaceMayChange_ = false;         // resized since lent: SDL makes a new surface
     std::vector<std::uint32_t> spare_;
     const SDL_Surface* clearedSurface_ = nullptr; // whose bars are black
     int clearedWidth_ = 0;
