@@ -19,7 +19,8 @@ window=10
 hz=$(getconf CLK_TCK)
 
 work=$(mktemp -d)
-xvfb_pid=""
+# shellcheck source=bench/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 game_pid=""
 cleanup() {
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
@@ -32,31 +33,6 @@ ln -s "$game_dir/data" "$work/data"
 ln -s "$game_dir/sound" "$work/sound"
 # Enter on the main menu starts a game; the menu opens on "play".
 printf '20 key down Enter\n21 key up Enter\n' >"$work/play.txt"
-
-start_x() { # WIDTHxHEIGHT
-  local display
-  for display in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$display" ] && continue
-    Xvfb ":$display" -screen 0 "${1}x24" -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$display" ] && break
-      sleep 0.1
-    done
-    if kill -0 "$xvfb_pid" 2>/dev/null; then
-      export DISPLAY=":$display"
-      return 0
-    fi
-  done
-  echo "cannot start Xvfb" >&2
-  exit 1
-}
-
-stop_x() {
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=""
-}
 
 cpu_ticks() { # utime + stime of a process, in clock ticks
   awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"

@@ -23,7 +23,8 @@ window=10
 hz=$(getconf CLK_TCK)
 
 work=$(mktemp -d)
-xvfb_pid=""
+# shellcheck source=bench/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
 run_pid=""
 server_pid=""
 cleanup() {
@@ -42,31 +43,6 @@ ln -s "$game_dir/sound" "$work/native/sound"
 # Enter on the main menu starts a game; the menu opens on "play".
 printf '20 key down Enter\n21 key up Enter\n' >"$work/site/play.txt"
 cp "$work/site/play.txt" "$work/native/play.txt"
-
-start_x() {
-  local display
-  for display in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$display" ] && continue
-    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do
-      [ -e "/tmp/.X11-unix/X$display" ] && break
-      sleep 0.1
-    done
-    if kill -0 "$xvfb_pid" 2>/dev/null; then
-      export DISPLAY=":$display"
-      return 0
-    fi
-  done
-  echo "cannot start Xvfb" >&2
-  exit 1
-}
-
-stop_x() {
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=""
-}
 
 # The site on a loopback port.
 port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
@@ -129,7 +105,7 @@ share() { # ticks before, after
 # Starts the run in the background, waits until it is ready, measures it
 # and the X server; prints "RUN X", then each kind of process and its share.
 measure() { # ready-function run-function
-  start_x
+  start_x 1024x768
   "$2" >/dev/null 2>&1 &
   run_pid=$!
   "$1"
