@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "platform/Letterbox.h"
@@ -32,6 +33,31 @@ std::vector<std::uint32_t> MakeFrame() {
         }
     }
     return frame;
+}
+
+// The second of two play frames: the sky and sea floor strips and twelve
+// fish differ from the first. `still` hears of what is drawn again in the
+// same place (the same in both frames).
+template <class Still>
+std::vector<std::uint32_t> NextPlayFrame(const std::vector<std::uint32_t>& even,
+                                         const std::function<void(int, int, int, int)>& drawn,
+                                         Still still) {
+    auto odd = even;
+    auto change = [&](int x0, int y0, int w, int h) {
+        drawn(x0, y0, w, h);
+        for (int y = y0; y < y0 + h; ++y) {
+            for (int x = x0; x < x0 + w; ++x) {
+                odd[std::size_t(y) * kWidth + x] ^= 0x404040;
+            }
+        }
+    };
+    change(0, 0, kWidth, 90);
+    change(0, 500, kWidth, 100);
+    for (int fish = 0; fish < 12; ++fish) {
+        change(40 + fish * 61, 110 + fish * 31, 60, 40);
+        still(70 + fish * 53, 130 + fish * 29, 40, 30);
+    }
+    return odd;
 }
 
 struct Target {
@@ -73,19 +99,8 @@ void BM_FullScreenLinear(benchmark::State& state) {
 
 void BM_FullScreenLinearChanges(benchmark::State& state) {
     auto even = MakeFrame();
-    auto odd = even;
-    auto change = [&](int x0, int y0, int w, int h) {
-        for (int y = y0; y < y0 + h; ++y) {
-            for (int x = x0; x < x0 + w; ++x) {
-                odd[std::size_t(y) * kWidth + x] ^= 0x404040;
-            }
-        }
-    };
-    change(0, 0, kWidth, 90);
-    change(0, 500, kWidth, 100);
-    for (int fish = 0; fish < 12; ++fish) {
-        change(40 + fish * 61, 110 + fish * 31, 60, 40);
-    }
+    const auto none = [](int, int, int, int) {};
+    auto odd = NextPlayFrame(even, none, none);
     Target screen(1920, 1080);
     const auto placement = platform::PlacePicture(1920, 1080, kWidth, kHeight);
     platform::AreaScaler scaler;
@@ -104,7 +119,6 @@ void BM_FullScreenLinearChanges(benchmark::State& state) {
 // background in either frame, including sprites that stayed where they were.
 void BM_FullScreenLinearNamedChanges(benchmark::State& state) {
     auto even = MakeFrame();
-    auto odd = even;
     constexpr int kWords = ((kWidth + 15) / 16 + 63) / 64;
     std::vector<std::uint64_t> named(std::size_t(kWords) * kHeight, 0);
     auto name = [&](int x0, int y0, int w, int h) {
@@ -115,20 +129,7 @@ void BM_FullScreenLinearNamedChanges(benchmark::State& state) {
             }
         }
     };
-    auto change = [&](int x0, int y0, int w, int h) {
-        name(x0, y0, w, h);
-        for (int y = y0; y < y0 + h; ++y) {
-            for (int x = x0; x < x0 + w; ++x) {
-                odd[std::size_t(y) * kWidth + x] ^= 0x404040;
-            }
-        }
-    };
-    change(0, 0, kWidth, 90);
-    change(0, 500, kWidth, 100);
-    for (int fish = 0; fish < 12; ++fish) {
-        change(40 + fish * 61, 110 + fish * 31, 60, 40);
-        name(70 + fish * 53, 130 + fish * 29, 40, 30); // drawn again in the same place
-    }
+    auto odd = NextPlayFrame(even, name, name);
     Target screen(1920, 1080);
     const auto placement = platform::PlacePicture(1920, 1080, kWidth, kHeight);
     platform::AreaScaler scaler;

@@ -24,6 +24,14 @@ std::uint32_t Pattern(int x, int y) {
            static_cast<std::uint32_t>((x ^ y) & 0xFF) << 8 | static_cast<std::uint32_t>(y & 0xFF);
 }
 
+// Where an edit falls in a picture of sw x sh: a negative x or y counts from
+// the far edge, a negative width or height reaches it.
+Rect EditBox(int x, int y, int w, int h, int sw, int sh) {
+    const int x0 = x < 0 ? sw + x : x;
+    const int y0 = y < 0 ? sh + y : y;
+    return Rect{x0, y0, w < 0 ? sw - x0 : w, h < 0 ? sh - y0 : h};
+}
+
 TEST(Scaler, WholeMultiplesRepeatEveryPixelAndKeepThePadding) {
     for (int scale : {1, 2, 3}) {
         Image source(5, 4, 7, 0);
@@ -146,10 +154,7 @@ TEST(Scaler, ScalingOnlyTheChangesEqualsScalingTheWhole) {
         for (const Edit& edit : edits) {
             SCOPED_TRACE(std::to_string(size.sw) + " -> " + std::to_string(size.dw) + ", " +
                          edit.what);
-            const int x0 = edit.x < 0 ? size.sw + edit.x : edit.x;
-            const int y0 = edit.y < 0 ? size.sh + edit.y : edit.y;
-            const int w = edit.w < 0 ? size.sw - x0 : edit.w;
-            const int h = edit.h < 0 ? size.sh - y0 : edit.h;
+            const auto [x0, y0, w, h] = EditBox(edit.x, edit.y, edit.w, edit.h, size.sw, size.sh);
             ++round;
             for (int y = y0; y < y0 + h; ++y) {
                 for (int x = x0; x < x0 + w; ++x) {
@@ -227,10 +232,8 @@ TEST(Scaler, ScalingTheChangesTheComposerNamesEqualsScalingTheWhole) {
             for (const Edit& edit : edits) {
                 SCOPED_TRACE(std::to_string(size.sw) + " -> " + std::to_string(size.dw) + ", " +
                              edit.what);
-                const int x0 = edit.x < 0 ? size.sw + edit.x : edit.x;
-                const int y0 = edit.y < 0 ? size.sh + edit.y : edit.y;
-                const int w = edit.w < 0 ? size.sw - x0 : edit.w;
-                const int h = edit.h < 0 ? size.sh - y0 : edit.h;
+                const auto [x0, y0, w, h] =
+                    EditBox(edit.x, edit.y, edit.w, edit.h, size.sw, size.sh);
                 ++round;
                 std::fill(rows.begin(), rows.end(), 0);
                 for (int y = y0; y < y0 + h; ++y) {
