@@ -34,7 +34,8 @@ inline __m128i MixWide(__m128i a, __m128i b, __m128i v, __m128i w) {
 
 // Two rows mixed with one weight.
 void MixRows(const std::uint32_t* __restrict a, const std::uint32_t* __restrict b,
-             std::uint32_t* __restrict out, int count, std::uint32_t w, bool stream) {
+             std::uint32_t* __restrict out, int count, std::uint32_t w,
+             [[maybe_unused]] bool stream) {
     int i = 0;
 #if BRINEHOLD_SCALER_SSE2
     {
@@ -77,7 +78,7 @@ void MixRows(const std::uint32_t* __restrict a, const std::uint32_t* __restrict 
 
 // A row copy that streams past the cache when asked to, like MixRows.
 void CopyRow(std::uint32_t* __restrict out, const std::uint32_t* __restrict in, int count,
-             bool stream) {
+             [[maybe_unused]] bool stream) {
     int i = 0;
 #if BRINEHOLD_SCALER_SSE2
     if (stream && (reinterpret_cast<std::uintptr_t>(out) & 15) == 0) {
