@@ -32,13 +32,82 @@ inline __m128i MixWide(__m128i a, __m128i b, __m128i v, __m128i w) {
 }
 #endif
 
+#if BRINEHOLD_SCALER_AVX2
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2") != 0;
+    return has;
+}
+
+__attribute__((target("avx2"))) inline __m256i MixAvx2(__m256i a, __m256i b, __m256i v, __m256i w) {
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(a, v), _mm256_mullo_epi16(b, w)),
+                             8);
+}
+
+// MixRows eight pixels at a time, the same sums.
+__attribute__((target("avx2"))) int MixRowsAvx2(const std::uint32_t* __restrict a,
+                                                const std::uint32_t* __restrict b,
+                                                std::uint32_t* __restrict out, int count,
+                                                std::uint32_t w, bool stream) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i wv = _mm256_set1_epi16(static_cast<short>(w));
+    const __m256i vv = _mm256_set1_epi16(static_cast<short>(256 - w));
+    const bool aligned = stream && (reinterpret_cast<std::uintptr_t>(out) & 31) == 0;
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m256i pa = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + i));
+        const __m256i pb = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i));
+        const __m256i low =
+            MixAvx2(_mm256_unpacklo_epi8(pa, zero), _mm256_unpacklo_epi8(pb, zero), vv, wv);
+        const __m256i high =
+            MixAvx2(_mm256_unpackhi_epi8(pa, zero), _mm256_unpackhi_epi8(pb, zero), vv, wv);
+        const __m256i mixed = _mm256_packus_epi16(low, high);
+        if (aligned) {
+            _mm256_stream_si256(reinterpret_cast<__m256i*>(out + i), mixed);
+        } else {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), mixed);
+        }
+    }
+    return i;
+}
+
+// Eight destination pixels at a time: their source pixels lie within eight
+// neighbours, loaded once and picked out with a permute.
+__attribute__((target("avx2"))) void WidenGroups(const std::uint32_t* source, std::uint32_t* row,
+                                                 const AreaScaler::Group* groups, int count) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i full = _mm256_set1_epi16(256);
+    for (int g = 0; g < count; ++g, row += 8) {
+        const AreaScaler::Group& group = groups[g];
+        const __m256i pixels =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + group.base));
+        const __m256i a = _mm256_permutevar8x32_epi32(
+            pixels, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.first)));
+        const __m256i b = _mm256_permutevar8x32_epi32(
+            pixels, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.next)));
+        const __m256i wLow = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.weights));
+        const __m256i wHigh =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.weights + 16));
+        const __m256i low = MixAvx2(_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi8(b, zero),
+                                    _mm256_sub_epi16(full, wLow), wLow);
+        const __m256i high = MixAvx2(_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi8(b, zero),
+                                     _mm256_sub_epi16(full, wHigh), wHigh);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(row), _mm256_packus_epi16(low, high));
+    }
+}
+#endif
+
 // Two rows mixed with one weight.
 void MixRows(const std::uint32_t* __restrict a, const std::uint32_t* __restrict b,
              std::uint32_t* __restrict out, int count, std::uint32_t w,
-             [[maybe_unused]] bool stream) {
+             [[maybe_unused]] bool stream, [[maybe_unused]] bool vectors) {
     int i = 0;
+#if BRINEHOLD_SCALER_AVX2
+    if (vectors && HasAvx2()) {
+        i = MixRowsAvx2(a, b, out, count, w, stream);
+    }
+#endif
 #if BRINEHOLD_SCALER_SSE2
-    {
+    if (vectors) {
         const __m128i zero = _mm_setzero_si128();
         const __m128i wv = _mm_set1_epi16(static_cast<short>(w));
         const __m128i vv = _mm_set1_epi16(static_cast<short>(256 - w));
@@ -61,7 +130,7 @@ void MixRows(const std::uint32_t* __restrict a, const std::uint32_t* __restrict 
 #endif
     const std::uint64_t v = 256 - w;
     constexpr std::uint64_t kMask = 0x00FF00FF00FF00FFull;
-    for (; i + 2 <= count; i += 2) {
+    for (; vectors && i + 2 <= count; i += 2) {
         std::uint64_t pa;
         std::uint64_t pb;
         std::memcpy(&pa, a + i, sizeof pa);
@@ -96,43 +165,6 @@ void EndStreaming() {
     _mm_sfence();
 #endif
 }
-
-#if BRINEHOLD_SCALER_AVX2
-bool HasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2") != 0;
-    return has;
-}
-
-__attribute__((target("avx2"))) inline __m256i MixAvx2(__m256i a, __m256i b, __m256i v, __m256i w) {
-    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(a, v), _mm256_mullo_epi16(b, w)),
-                             8);
-}
-
-// Eight destination pixels at a time: their source pixels lie within eight
-// neighbours, loaded once and picked out with a permute.
-__attribute__((target("avx2"))) void WidenGroups(const std::uint32_t* source, std::uint32_t* row,
-                                                 const AreaScaler::Group* groups, int count) {
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i full = _mm256_set1_epi16(256);
-    for (int g = 0; g < count; ++g, row += 8) {
-        const AreaScaler::Group& group = groups[g];
-        const __m256i pixels =
-            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + group.base));
-        const __m256i a = _mm256_permutevar8x32_epi32(
-            pixels, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.first)));
-        const __m256i b = _mm256_permutevar8x32_epi32(
-            pixels, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.next)));
-        const __m256i wLow = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.weights));
-        const __m256i wHigh =
-            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(group.weights + 16));
-        const __m256i low = MixAvx2(_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi8(b, zero),
-                                    _mm256_sub_epi16(full, wLow), wLow);
-        const __m256i high = MixAvx2(_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi8(b, zero),
-                                     _mm256_sub_epi16(full, wHigh), wHigh);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(row), _mm256_packus_epi16(low, high));
-    }
-}
-#endif
 
 std::uint32_t* Row(PixelView view, int y) {
     return view.pixels + static_cast<std::ptrdiff_t>(y) * view.pitch;
@@ -264,7 +296,7 @@ void AreaScaler::Prepare(int sourceWidth, int sourceHeight, int width, int heigh
 void AreaScaler::Widen(const std::uint32_t* source, std::uint32_t* row, int from, int to) const {
     int x = from;
 #if BRINEHOLD_SCALER_AVX2
-    if (HasAvx2() && !groups_.empty()) {
+    if (!plain_ && HasAvx2() && !groups_.empty()) {
         const int first = from / 8;
         const int end = std::min(static_cast<int>(groups_.size()), (to + 7) / 8);
         if (first < end) {
@@ -279,7 +311,7 @@ void AreaScaler::Widen(const std::uint32_t* source, std::uint32_t* row, int from
     // with each pixel's own weight.
     const __m128i zero = _mm_setzero_si128();
     const __m128i full = _mm_set1_epi16(256);
-    for (; x + 4 <= to; x += 4, tap += 4) {
+    for (; !plain_ && x + 4 <= to; x += 4, tap += 4) {
         const __m128i a = _mm_setr_epi32(
             static_cast<int>(source[tap[0].index]), static_cast<int>(source[tap[1].index]),
             static_cast<int>(source[tap[2].index]), static_cast<int>(source[tap[3].index]));
@@ -328,8 +360,31 @@ namespace {
 
 // True when `count` pixels at `a` and `b` differ; one pass, no early exit
 // (the blocks are short).
+#if BRINEHOLD_SCALER_AVX2
+__attribute__((target("avx2"))) bool DiffersAvx2(const std::uint32_t* a, const std::uint32_t* b,
+                                                 std::size_t count, std::size_t& done) {
+    __m256i any = _mm256_setzero_si256();
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        any = _mm256_or_si256(
+            any, _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + i)),
+                                  _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + i))));
+    }
+    done = i;
+    return _mm256_testz_si256(any, any) == 0;
+}
+#endif
+
 bool Differs(const std::uint32_t* a, const std::uint32_t* b, std::size_t count) {
     std::size_t i = 0;
+#if BRINEHOLD_SCALER_AVX2
+    if (HasAvx2()) {
+        if (DiffersAvx2(a, b, count, i)) {
+            return true;
+        }
+        return i < count && std::memcmp(a + i, b + i, (count - i) * sizeof(std::uint32_t)) != 0;
+    }
+#endif
 #if BRINEHOLD_SCALER_SSE2
     __m128i any = _mm_setzero_si128();
     for (; i + 8 <= count; i += 8) {
@@ -438,7 +493,7 @@ void AreaScaler::ScaleRows(PixelView source, PixelView destination, bool whole) 
                 CopyRow(out + from, upper_.data() + from, to - from, stream_);
             } else {
                 MixRows(upper_.data() + from, lower_.data() + from, out + from, to - from,
-                        tap.weight, stream_);
+                        tap.weight, stream_, !plain_);
             }
             left = std::min(left, from);
             right = std::max(right, to);

@@ -46,6 +46,9 @@ public:
         stores_ = stores;
         width_ = 0; // prepared again
     }
+    // Leaves out the vector code, for tests that hold it against the plain
+    // sums.
+    void SetPlain(bool plain) { plain_ = plain; }
     // The destination was overwritten or replaced: the next ScaleChanges
     // writes it whole.
     void Forget() {
@@ -103,6 +106,7 @@ private:
 
     // Changes are found in blocks of source columns, at most 64 a row.
     Stores stores_ = Stores::Streaming;
+    bool plain_ = false;
     bool stream_ = false; // the destination box is written past the cache
     int blockWidth_ = 32;
     std::uint64_t allBlocks_ = 0;
