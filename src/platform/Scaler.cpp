@@ -402,10 +402,11 @@ bool Differs(const std::uint32_t* a, const std::uint32_t* b, std::size_t count) 
 
 } // namespace
 
-void AreaScaler::FindChanges(PixelView source, bool onlyMarked) {
+void AreaScaler::FindChanges(PixelView source, Find find, int firstRow, int endRow) {
+    const bool onlyMarked = find == Find::Marked;
     const auto width = static_cast<std::size_t>(sourceWidth_);
     const auto block = static_cast<std::size_t>(blockWidth_);
-    for (int y = 0; y < sourceHeight_; ++y) {
+    for (int y = firstRow; y < endRow; ++y) {
         const std::uint32_t* now = Row(source, y);
         std::uint32_t* before = previous_.data() + static_cast<std::size_t>(y) * width;
         std::uint64_t& changed = changed_[static_cast<std::size_t>(y)];
@@ -448,15 +449,23 @@ void AreaScaler::TakeChanges(const FrameChanges& changes) {
     }
 }
 
-void AreaScaler::ScaleRows(PixelView source, PixelView destination, bool whole) {
+void AreaScaler::ScaleRows(PixelView source, PixelView destination, Find find) {
+    const bool whole = find == Find::Nothing;
     // The widened rows are rebuilt every frame (the picture changes).
     upperRow_ = -1;
     lowerRow_ = -1;
     written_.clear();
+    int compared = 0; // source rows looked at so far
     for (int y = 0; y < height_; ++y) {
         const Tap tap = rows_[static_cast<std::size_t>(y)];
         std::uint64_t need = allBlocks_;
         if (!whole) {
+            // Compared just before use, while the rows are in the cache.
+            const int needed = std::min(tap.index + 2, sourceHeight_);
+            if (compared < needed) {
+                FindChanges(source, find, compared, needed);
+                compared = needed;
+            }
             need = changed_[static_cast<std::size_t>(tap.index)] |
                    (tap.weight != 0 ? changed_[static_cast<std::size_t>(tap.index) + 1] : 0);
             if (need == 0) {
@@ -509,6 +518,9 @@ void AreaScaler::ScaleRows(PixelView source, PixelView destination, bool whole) 
             written_.push_back({left, y, right - left, 1});
         }
     }
+    if (!whole) {
+        FindChanges(source, find, compared, sourceHeight_); // rows no destination row reads
+    }
     EndStreaming();
 }
 
@@ -520,7 +532,7 @@ void AreaScaler::Scale(PixelView source, PixelView destination) {
     Prepare(source.width, source.height, destination.width, destination.height);
     havePrevious_ = false;
     scaled_ = false;
-    ScaleRows(source, destination, true);
+    ScaleRows(source, destination, Find::Nothing);
 }
 
 const std::vector<Rect>& AreaScaler::ScaleChanges(PixelView source, PixelView destination) {
@@ -533,8 +545,7 @@ const std::vector<Rect>& AreaScaler::ScaleChanges(PixelView source, PixelView de
     Prepare(source.width, source.height, destination.width, destination.height);
     scaledFrame_ = 0;
     if (havePrevious_ && scaled_ && SameDestination(destination)) {
-        FindChanges(source, false);
-        ScaleRows(source, destination, false);
+        ScaleRows(source, destination, Find::All);
         return written_;
     }
     for (int y = 0; y < sourceHeight_; ++y) {
@@ -545,7 +556,7 @@ const std::vector<Rect>& AreaScaler::ScaleChanges(PixelView source, PixelView de
     havePrevious_ = true;
     scaled_ = true;
     previousDestination_ = destination;
-    ScaleRows(source, destination, true);
+    ScaleRows(source, destination, Find::Nothing);
     return written_;
 }
 
@@ -561,9 +572,8 @@ const std::vector<Rect>& AreaScaler::ScaleChanges(PixelView source, PixelView de
         // Blocks drawn over again with the same pixels are common (still
         // sprites, texts): the named ones are compared still.
         TakeChanges(changes);
-        FindChanges(source, true);
         scaledFrame_ = changes.frame;
-        ScaleRows(source, destination, false);
+        ScaleRows(source, destination, Find::Marked);
         return written_;
     }
     ScaleChanges(source, destination);

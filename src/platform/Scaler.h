@@ -76,18 +76,22 @@ private:
     void Widen(const std::uint32_t* source, std::uint32_t* row, int from, int to) const;
     // Widens the destination columns the source blocks of `blocks` feed.
     void WidenBlocks(const std::uint32_t* source, std::uint32_t* row, std::uint64_t blocks) const;
-    // Marks in changed_ the blocks that differ from previous_, and updates
-    // it; with `onlyMarked` looks only at the blocks changed_ holds already.
-    void FindChanges(PixelView source, bool onlyMarked);
+    // What ScaleRows looks at: nothing (it writes everything), every block,
+    // or the blocks changed_ holds already.
+    enum class Find { Nothing, All, Marked };
+    // Marks in changed_ the blocks of source rows [firstRow, endRow) that
+    // differ from previous_, and updates it.
+    void FindChanges(PixelView source, Find find, int firstRow, int endRow);
     // Marks in changed_ the blocks that hold a change of `changes`.
     void TakeChanges(const FrameChanges& changes);
     bool SameDestination(PixelView destination) const {
         return destination.pixels == previousDestination_.pixels &&
                destination.pitch == previousDestination_.pitch;
     }
-    // Writes every destination row, or (`whole` false) the blocks of
-    // changed_ that feed each row; notes the boxes written in written_.
-    void ScaleRows(PixelView source, PixelView destination, bool whole);
+    // Writes every destination row, or, after finding the changes, the
+    // blocks of changed_ that feed each row; notes the boxes written in
+    // written_.
+    void ScaleRows(PixelView source, PixelView destination, Find find);
 
     int sourceWidth_ = 0;
     int sourceHeight_ = 0;
