@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -358,6 +359,45 @@ void BM_MemcpyFrame(benchmark::State& state) {
     }
 }
 
+// The three frame by frame in one loop, so that drift on a shared machine
+// reaches all of them alike; the counters are the goals' two ratios.
+void BM_FrameRatios(benchmark::State& state) {
+    Fixture& f = Shared();
+    std::vector<std::uint32_t> from(kWidth * kHeight, 0x123456);
+    std::vector<std::uint32_t> to(kWidth * kHeight);
+    using Clock = std::chrono::steady_clock;
+    Clock::duration engine{};
+    Clock::duration sdl{};
+    Clock::duration copy{};
+    for (auto _ : state) {
+        const Clock::time_point t0 = Clock::now();
+        f.engine->Compose();
+        benchmark::DoNotOptimize(f.engine->Pixels());
+        benchmark::ClobberMemory();
+        const Clock::time_point t1 = Clock::now();
+        f.sdl->Compose();
+        benchmark::DoNotOptimize(f.sdl->Pixels());
+        benchmark::ClobberMemory();
+        const Clock::time_point t2 = Clock::now();
+        std::memcpy(to.data(), from.data(), to.size() * sizeof(std::uint32_t));
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+        const Clock::time_point t3 = Clock::now();
+        engine += t1 - t0;
+        sdl += t2 - t1;
+        copy += t3 - t2;
+    }
+    const auto us = [&state](Clock::duration d) {
+        return std::chrono::duration<double, std::micro>(d).count() /
+               static_cast<double>(state.iterations());
+    };
+    state.counters["engine_us"] = us(engine);
+    state.counters["sdl_us"] = us(sdl);
+    state.counters["memcpy_us"] = us(copy);
+    state.counters["of_sdl"] = us(engine) / us(sdl);
+    state.counters["of_memcpy"] = us(engine) / us(copy);
+}
+
 // Alternating the three in one run keeps drift on a shared machine from
 // favouring either side.
 BENCHMARK(BM_FrameEngine)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
@@ -367,6 +407,7 @@ BENCHMARK(BM_FrameEngineInFull)
     ->ReportAggregatesOnly();
 BENCHMARK(BM_FrameSdl)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_MemcpyFrame)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_FrameRatios)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 // 1 fill, 2 background, 4 the 225 sprites, 8 texts.
 BENCHMARK(BM_EnginePart)->Unit(benchmark::kMicrosecond)->Arg(1)->Arg(2)->Arg(4)->Arg(8);
 
