@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -80,6 +81,42 @@ TEST_F(FontRasterizerTest, TextHangsBelowAndRightOfItsPoint) {
     }
     EXPECT_TRUE(pureColour);
     EXPECT_EQ(canvas.pixels[0], Canvas::kBackground);
+}
+
+TEST_F(FontRasterizerTest, EdgesMixColourAndBackgroundRoundedPerChannel) {
+    // White on black gives each pixel's coverage; the same text in a colour
+    // over a background must then hold exactly the rounded mix of the two,
+    // at any horizontal position (the blend takes pixels in groups).
+    const char* text = "\xD1\xD7\xB8\xD2: 0123 Wy";
+    for (int x : {3, 4, 6}) {
+        Canvas coverage(260, 40);
+        std::fill(coverage.pixels.begin(), coverage.pixels.end(), 0u);
+        TextStyle style;
+        style.sizePoints = 16;
+        style.color = 0xFFFFFF;
+        fonts->DrawText(coverage.View(), x, 5, text, style);
+        for (const auto& [ink, paper] :
+             {std::pair{0x99CCFFu, 0x0A2B5Cu}, std::pair{0x000000u, 0xFFFFFFu},
+              std::pair{0xFF0080u, 0x00FF7Fu}}) {
+            Canvas canvas(260, 40);
+            std::fill(canvas.pixels.begin(), canvas.pixels.end(), paper);
+            style.color = ink;
+            fonts->DrawText(canvas.View(), x, 5, text, style);
+            int partial = 0;
+            for (std::size_t i = 0; i < canvas.pixels.size(); ++i) {
+                const std::uint32_t a = coverage.pixels[i] & 0xFF;
+                partial += a > 0 && a < 255 ? 1 : 0;
+                std::uint32_t expected = 0;
+                for (int shift : {0, 8, 16}) {
+                    const std::uint32_t c = (ink >> shift) & 0xFF;
+                    const std::uint32_t d = (paper >> shift) & 0xFF;
+                    expected |= ((c * a + d * (255 - a) + 127) / 255) << shift;
+                }
+                ASSERT_EQ(canvas.pixels[i], expected) << "x " << x << ", pixel " << i;
+            }
+            EXPECT_GT(partial, 50);
+        }
+    }
 }
 
 TEST_F(FontRasterizerTest, WidthGrowsWithTheText) {

@@ -7,12 +7,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/Platform.h"
 #include "platform/sdl/FontFace.h"
@@ -35,6 +40,8 @@ struct Coverage {
     std::vector<std::uint32_t> rowStart;
     std::vector<Run> runs;
 
+    static constexpr int kJoinGap = 8;
+
     void FindRuns() {
         rowStart.assign(1, 0);
         for (int row = 0; row < height; ++row) {
@@ -48,7 +55,14 @@ struct Coverage {
                     ++x;
                 }
                 if (x > start) {
-                    runs.push_back(Run{start, x - start});
+                    // Blending an uncovered pixel leaves it as it was, so
+                    // runs a few pixels apart are blended as one.
+                    if (runs.size() > rowStart.back() &&
+                        start - (runs.back().start + runs.back().length) <= kJoinGap) {
+                        runs.back().length = x - runs.back().start;
+                    } else {
+                        runs.push_back(Run{start, x - start});
+                    }
                 }
             }
             rowStart.push_back(static_cast<std::uint32_t>(runs.size()));
@@ -191,9 +205,6 @@ private:
         const int y0 = std::max(y, 0);
         const int x1 = std::min(x + c.width, target.width);
         const int y1 = std::min(y + c.height, target.height);
-        const std::uint32_t r = (color >> 16) & 0xFF;
-        const std::uint32_t g = (color >> 8) & 0xFF;
-        const std::uint32_t b = color & 0xFF;
         for (int ty = y0; ty < y1; ++ty) {
             const std::uint8_t* src = c.alpha.data() + static_cast<std::size_t>(ty - y) * c.width;
             std::uint32_t* dst = target.pixels + static_cast<std::ptrdiff_t>(ty) * target.pitch + x;
@@ -204,20 +215,58 @@ private:
                  run != end; ++run) {
                 const int from = std::max(run->start, x0 - x);
                 const int to = std::min(run->start + run->length, x1 - x);
-                for (int i = from; i < to; ++i) {
-                    const std::uint32_t a = src[i];
-                    if (a == 255) {
-                        dst[i] = color & 0xFFFFFF;
-                        continue;
-                    }
-                    const std::uint32_t d = dst[i];
-                    const std::uint32_t inv = 255 - a;
-                    const std::uint32_t nr = (r * a + ((d >> 16) & 0xFF) * inv + 127) / 255;
-                    const std::uint32_t ng = (g * a + ((d >> 8) & 0xFF) * inv + 127) / 255;
-                    const std::uint32_t nb = (b * a + (d & 0xFF) * inv + 127) / 255;
-                    dst[i] = (nr << 16) | (ng << 8) | nb;
+                if (from < to) {
+                    BlendSpan(dst + from, src + from, to - from, color);
                 }
             }
+        }
+    }
+
+    // Each channel becomes (colour * a + pixel * (255 - a)) / 255, rounded:
+    // x / 255 rounded is (x + 128 + ((x + 128) >> 8)) >> 8, exact for every
+    // sum here. No coverage leaves the pixel as it was and full coverage gives
+    // the colour, so neither needs a branch.
+    static void BlendSpan(std::uint32_t* dst, const std::uint8_t* alpha, int count,
+                          std::uint32_t color) {
+        int i = 0;
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i full = _mm_set1_epi16(255);
+        const __m128i half = _mm_set1_epi16(128);
+        const __m128i ink =
+            _mm_unpacklo_epi8(_mm_set1_epi32(static_cast<int>(color & 0xFFFFFF)), zero);
+        const __m128i rgb = _mm_set1_epi32(0xFFFFFF);
+        const auto mix = [&](__m128i pixels, __m128i a) {
+            __m128i sum = _mm_add_epi16(_mm_mullo_epi16(ink, a),
+                                        _mm_mullo_epi16(pixels, _mm_sub_epi16(full, a)));
+            sum = _mm_add_epi16(sum, half);
+            return _mm_srli_epi16(_mm_add_epi16(sum, _mm_srli_epi16(sum, 8)), 8);
+        };
+        for (; i + 4 <= count; i += 4) {
+            std::uint32_t four;
+            std::memcpy(&four, alpha + i, 4);
+            // Each pixel's coverage in all four of its 16-bit channels.
+            __m128i a = _mm_cvtsi32_si128(static_cast<int>(four));
+            a = _mm_unpacklo_epi8(a, a);
+            a = _mm_unpacklo_epi16(a, a);
+            const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+            const __m128i low = mix(_mm_unpacklo_epi8(pixels, zero), _mm_unpacklo_epi8(a, zero));
+            const __m128i high = mix(_mm_unpackhi_epi8(pixels, zero), _mm_unpackhi_epi8(a, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
+                             _mm_and_si128(_mm_packus_epi16(low, high), rgb));
+        }
+#endif
+        const std::uint32_t rb = color & 0xFF00FF;
+        const std::uint32_t g = (color >> 8) & 0xFF;
+        for (; i < count; ++i) {
+            const std::uint32_t a = alpha[i];
+            const std::uint32_t inv = 255 - a;
+            const std::uint32_t d = dst[i];
+            std::uint32_t xrb = rb * a + (d & 0xFF00FF) * inv + 0x800080;
+            xrb = ((xrb + ((xrb >> 8) & 0xFF00FF)) >> 8) & 0xFF00FF;
+            std::uint32_t xg = g * a + ((d >> 8) & 0xFF) * inv + 0x80;
+            xg = (xg + (xg >> 8)) >> 8;
+            dst[i] = xrb | (xg << 8);
         }
     }
 
