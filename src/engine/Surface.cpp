@@ -309,9 +309,7 @@ void TDirectDrawSurface::RedrawBaseInFull() const {
 void TDirectDrawSurface::CopyOpaque(const BaseDraw& draw) const {
     const TRect& dest = draw.dest;
     if (fillPending_) {
-        for (int y = dest.Top; y < dest.Bottom; ++y) {
-            CoverRow(y, dest.Left, dest.Right, true);
-        }
+        CoverRows(dest.Top, dest.Bottom, dest.Left, dest.Right);
     }
     const std::ptrdiff_t sourcePitch = draw.source->width_;
     const std::uint32_t* source = draw.source->data_ + draw.srcTop * sourcePitch + draw.srcLeft;
@@ -584,6 +582,24 @@ void TDirectDrawSurface::CoverRow(int y, int left, int right, bool opaque) const
     }
 }
 
+void TDirectDrawSurface::CoverRows(int top, int bottom, int left, int right) const {
+    for (int y = top; y < bottom; ++y) {
+        int& covered = coveredTo_[static_cast<std::size_t>(y)];
+        if (covered >= left) {
+            // Nothing to fill before it: the row only grows (the usual case,
+            // a background drawn left to right).
+            if (right > covered) {
+                covered = right;
+                if (covered >= width_ && --pendingRows_ == 0) {
+                    fillPending_ = false;
+                }
+            }
+            continue;
+        }
+        CoverRow(y, left, right, true);
+    }
+}
+
 TCanvas& TDirectDrawSurface::Canvas() {
     if (!canvas_) {
         canvas_ = std::make_unique<TCanvas>(*this);
@@ -751,9 +767,7 @@ void TDirectDrawSurface::Draw(int X, int Y, const TRect& SrcRect, const TDirectD
 
     if (runs == nullptr) {
         if (fillPending_) {
-            for (int y = 0; y < rows; ++y) {
-                CoverRow(dest.Top + y, dest.Left, dest.Right, true);
-            }
+            CoverRows(dest.Top, dest.Bottom, dest.Left, dest.Right);
         }
         const std::size_t bytes = static_cast<std::size_t>(columns) * sizeof(std::uint32_t);
         if (Source == this) {

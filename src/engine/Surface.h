@@ -214,6 +214,7 @@ private:
     void CopyOpaqueWhereWritten(const BaseDraw& draw) const;
     // Before a draw writes [left, right) of row y (all of it when `opaque`).
     void CoverRow(int y, int left, int right, bool opaque) const;
+    void CoverRows(int top, int bottom, int left, int right) const; // opaque [left, right)
 
     int width_ = 0;
     int height_ = 0;
