@@ -287,6 +287,8 @@ void AreaScaler::Prepare(int sourceWidth, int sourceHeight, int width, int heigh
     }
     stream_ = stores_ == Stores::Streaming;
     changed_.assign(static_cast<std::size_t>(sourceHeight), 0);
+    trusted_.assign(static_cast<std::size_t>(sourceHeight), 0);
+    trustLeft_.assign(static_cast<std::size_t>(sourceHeight), 0);
     previous_.assign(static_cast<std::size_t>(sourceWidth) * static_cast<std::size_t>(sourceHeight),
                      0);
     havePrevious_ = false;
@@ -409,18 +411,43 @@ void AreaScaler::FindChanges(PixelView source, Find find, int firstRow, int endR
     for (int y = firstRow; y < endRow; ++y) {
         const std::uint32_t* now = Row(source, y);
         std::uint32_t* before = previous_.data() + static_cast<std::size_t>(y) * width;
-        std::uint64_t& changed = changed_[static_cast<std::size_t>(y)];
+        const auto row = static_cast<std::size_t>(y);
+        std::uint64_t& changed = changed_[row];
         std::uint64_t candidates = onlyMarked ? changed : allBlocks_;
-        changed = 0;
+        // Blocks that changed when last compared (scrolling strips, moving
+        // fish) mostly change again: for a few frames their marks are taken
+        // for changes without comparing, and their copies are brought up to
+        // date when that ends. Unmarked blocks are unchanged either way;
+        // without marks the stale copies are all there is to go by, so
+        // those blocks count as changed.
+        std::uint64_t found = candidates & trusted_[row];
+        candidates &= ~trusted_[row];
         while (candidates != 0) {
             const int b = std::countr_zero(candidates);
             candidates &= candidates - 1;
             const std::size_t from = static_cast<std::size_t>(b) * block;
             const std::size_t count = std::min(block, width - from);
             if (Differs(now + from, before + from, count)) {
-                changed |= std::uint64_t{1} << b;
+                found |= std::uint64_t{1} << b;
                 std::memcpy(before + from, now + from, count * sizeof(std::uint32_t));
             }
+        }
+        changed = found;
+        std::uint8_t& left = trustLeft_[row];
+        if (trusted_[row] != 0) {
+            if (!onlyMarked || --left == 0) {
+                ForEachRun(trusted_[row], [&](int first, int count) {
+                    const std::size_t from = static_cast<std::size_t>(first) * block;
+                    const std::size_t to =
+                        std::min(static_cast<std::size_t>(first + count) * block, width);
+                    std::memcpy(before + from, now + from, (to - from) * sizeof(std::uint32_t));
+                });
+                trusted_[row] = 0;
+                left = 0;
+            }
+        } else if (onlyMarked && found != 0) {
+            trusted_[row] = found;
+            left = kTrustedFrames;
         }
     }
 }
@@ -553,6 +580,8 @@ const std::vector<Rect>& AreaScaler::ScaleChanges(PixelView source, PixelView de
         std::memcpy(previous_.data() + static_cast<std::size_t>(y) * width, Row(source, y),
                     width * sizeof(std::uint32_t));
     }
+    std::fill(trusted_.begin(), trusted_.end(), std::uint64_t{0});
+    std::fill(trustLeft_.begin(), trustLeft_.end(), std::uint8_t{0});
     havePrevious_ = true;
     scaled_ = true;
     previousDestination_ = destination;

@@ -34,7 +34,8 @@ public:
     const std::vector<Rect>& ScaleChanges(PixelView source, PixelView destination);
     // The same, where `changes` says what may differ from the frame scaled
     // last: when that frame is the one they count from, only those parts
-    // are compared.
+    // are compared, and parts that changed when last compared are taken on
+    // its word for a few frames.
     const std::vector<Rect>& ScaleChanges(PixelView source, PixelView destination,
                                           const FrameChanges& changes);
     // How the destination is written. Streamed past the cache by default:
@@ -114,9 +115,15 @@ private:
     bool stream_ = false; // the destination box is written past the cache
     int blockWidth_ = 32;
     std::uint64_t allBlocks_ = 0;
-    std::vector<int> blockFrom_;          // the destination columns a block feeds,
-    std::vector<int> blockTo_;            // widened to multiples of 8
-    std::vector<std::uint64_t> changed_;  // per source row
+    std::vector<int> blockFrom_;         // the destination columns a block feeds,
+    std::vector<int> blockTo_;           // widened to multiples of 8
+    std::vector<std::uint64_t> changed_; // per source row
+    // Per source row: the blocks whose marks are taken for changes without
+    // comparing (their part of previous_ is stale meanwhile), and for how
+    // many more frames.
+    static constexpr std::uint8_t kTrustedFrames = 8;
+    std::vector<std::uint64_t> trusted_;
+    std::vector<std::uint8_t> trustLeft_;
     std::vector<std::uint32_t> previous_; // the source last scaled by ScaleChanges
     bool havePrevious_ = false;           // previous_ holds what was scaled last
     bool scaled_ = false;                 // previousDestination_ holds its scale

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -289,6 +290,55 @@ TEST(Scaler, ScalingTheChangesTheComposerNamesEqualsScalingTheWhole) {
                 }
             }
         }
+    }
+}
+
+// Blocks that changed when last compared are taken on the composer's word
+// for some frames, their copies stale. Parts that flip among a few looks
+// (so a stale copy's pixels come back), are drawn over unchanged, or change
+// in a frame told nothing, must still leave a whole scale every frame.
+TEST(Scaler, BlocksTakenOnTheComposersWordStayExact) {
+    constexpr int kSw = 97, kSh = 75, kDw = 173, kDh = 131;
+    const int words = ((kSw + 15) / 16 + 63) / 64;
+    Image source(kSw, kSh, kSw, 0);
+    for (int y = 0; y < kSh; ++y) {
+        for (int x = 0; x < kSw; ++x) {
+            source.at(x, y) = Pattern(x, y);
+        }
+    }
+    const Rect parts[] = {{0, 10, kSw, 8}, {30, 40, 20, 9}, {60, 60, 37, 15}};
+    std::vector<std::uint64_t> rows(std::size_t(words) * kSh);
+    Image target(kDw, kDh, kDw, 0);
+    AreaScaler scaler;
+    std::uint64_t number = 1;
+    scaler.ScaleChanges(source.view, target.view, FrameChanges{number, 0, 0, nullptr});
+    std::mt19937 random(7);
+    for (int frame = 0; frame < 300; ++frame) {
+        SCOPED_TRACE("frame " + std::to_string(frame));
+        std::fill(rows.begin(), rows.end(), 0);
+        for (const Rect& part : parts) {
+            const unsigned what = random() % 5; // 0 left alone, 1 drawn over unchanged, 2..4 a look
+            for (int y = part.y; y < part.y + part.h && what != 0; ++y) {
+                for (int x = part.x; x < part.x + part.w; ++x) {
+                    if (what >= 2) {
+                        source.at(x, y) = Pattern(x + static_cast<int>(what) * 5, y);
+                    }
+                    rows[std::size_t(y) * words + std::size_t(x / 16 / 64)] |= std::uint64_t{1}
+                                                                               << (x / 16 % 64);
+                }
+            }
+        }
+        const unsigned told = random() % 8; // 0: told nothing, 1: a frame shown elsewhere
+        number += told == 1 ? 2 : 1;
+        if (told == 0) {
+            scaler.ScaleChanges(source.view, target.view);
+        } else {
+            scaler.ScaleChanges(source.view, target.view,
+                                FrameChanges{number, number - 1, words, rows.data()});
+        }
+        Image whole(kDw, kDh, kDw, 0);
+        AreaScaler().Scale(source.view, whole.view);
+        ASSERT_EQ(target.pixels, whole.pixels);
     }
 }
 
